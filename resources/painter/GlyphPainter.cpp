@@ -1,6 +1,7 @@
 #include "GlyphPainter.h"
 
 #include <QPainterPath>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -133,22 +134,20 @@ void GlyphPainter::eject(QPainter &p, const QRect &box, const QColor &colour)
 
 void GlyphPainter::loopArrow(QPainter &p, const QRectF &box, const QColor &colour)
 {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    QPen pen(colour, 1.6);
-    pen.setCapStyle(Qt::FlatCap);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    const QPointF c = box.center();
-    const qreal r = std::min(box.width(), box.height()) / 2.0 - 1.2;
-    const QRectF circle(c.x() - r, c.y() - r, 2 * r, 2 * r);
-    // An open ring from the top going round anticlockwise, ending in an arrow head at the top.
-    p.drawArc(circle, 60 * 16, 290 * 16);
-    p.setPen(Qt::NoPen);
-    const QPointF tip(c.x() + r * 0.5, c.y() - r * 0.87);
-    triangle(p, QPointF(tip.x() - 0.5, tip.y() - 3.0), QPointF(tip.x() - 0.5, tip.y() + 3.0),
-             QPointF(tip.x() + 3.2, tip.y()), colour);
-    p.restore();
+    // An open ring going round clockwise, its arrow head at the top.
+    static const char *const rows[] = {
+        ".....#...", //
+        "..#####..", //
+        ".#...###.", //
+        "#....##..", //
+        "#....#..#", //
+        "#.......#", //
+        "#.......#", //
+        ".#.....#.", //
+        "..#####..", //
+    };
+    const QPoint c = box.center().toPoint();
+    pixelArt(p, QPoint(c.x() - 4, c.y() - 4), rows, 9, colour);
 }
 
 void GlyphPainter::digits123(QPainter &p, const QRect &box, const QColor &colour)
@@ -159,23 +158,28 @@ void GlyphPainter::digits123(QPainter &p, const QRect &box, const QColor &colour
 
 void GlyphPainter::loudspeaker(QPainter &p, const QRectF &box, const QColor &colour)
 {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    const QPointF c = box.center();
-    QPainterPath body;
-    body.moveTo(c.x() - 3.5, c.y() - 1.5);
-    body.lineTo(c.x() - 1.5, c.y() - 1.5);
-    body.lineTo(c.x() + 1.0, c.y() - 4.0);
-    body.lineTo(c.x() + 1.0, c.y() + 4.0);
-    body.lineTo(c.x() - 1.5, c.y() + 1.5);
-    body.lineTo(c.x() - 3.5, c.y() + 1.5);
-    body.closeSubpath();
-    p.fillPath(body, colour);
-    QPen pen(colour, 1.0);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    p.drawArc(QRectF(c.x() - 1.0, c.y() - 2.5, 5.0, 5.0), -50 * 16, 100 * 16);
-    p.restore();
+    static const char *const rows[] = {
+        "...#...", //
+        "..##.#.", //
+        "####..#", //
+        "####..#", //
+        "####..#", //
+        "..##.#.", //
+        "...#...", //
+    };
+    const QPoint c = box.center().toPoint();
+    pixelArt(p, QPoint(c.x() - 3, c.y() - 3), rows, 7, colour);
+}
+
+void GlyphPainter::pixelArt(QPainter &p, const QPoint &topLeft, const char *const *rows, int count,
+                            const QColor &colour)
+{
+    for (int y = 0; y < count; ++y) {
+        for (int x = 0; rows[y][x] != '\0'; ++x) {
+            if (rows[y][x] == '#')
+                p.fillRect(QRect(topLeft.x() + x, topLeft.y() + y, 1, 1), colour);
+        }
+    }
 }
 
 void GlyphPainter::previous(QPainter &p, const QRectF &box, const QColor &colour)

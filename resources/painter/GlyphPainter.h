@@ -26,4 +26,8 @@ public:
 
     // A pixel-exact string in the tiny 3 x 5 digit font.
     static void tinyDigits(QPainter &p, int x, int y, const char *text, const QColor &colour);
+
+    // Sets the pixels marked '#' in 'count' rows of text.
+    static void pixelArt(QPainter &p, const QPoint &topLeft, const char *const *rows, int count,
+                         const QColor &colour);
 };

@@ -165,6 +165,20 @@ void SkinPainter::paintUpperPanel(QImage &image, QPainter &p) const
     hline(image, 1, 494, DeckLayout::listBar.top(), QColor(120, 126, 140));
     paintListButtons(p);
 
+    // An engraved legend between the buttons and the vents.
+    {
+        const QFont font = FontBook::sansBold(8);
+        const QRect box(180, 368, 206, 14);
+        p.save();
+        drawCentredText(p, box.translated(0, 1), font,
+                        QStringLiteral("GIF ANIMATION  \u00b7  WAV \u00b7 MID \u00b7 MP3"),
+                        QColor(250, 251, 253));
+        drawCentredText(p, box, font,
+                        QStringLiteral("GIF ANIMATION  \u00b7  WAV \u00b7 MID \u00b7 MP3"),
+                        QColor(98, 104, 120));
+        p.restore();
+    }
+
     // Ventilation slots at the right end of the bar.
     for (int i = 0; i < 16; ++i) {
         const int x = 392 + i * 6;
