@@ -10,7 +10,14 @@
 class SkinResources
 {
 public:
-    enum class Transport { Previous, Play, Pause, Stop, Next };
+    enum class Transport
+    {
+        Previous,
+        Play,
+        Pause,
+        Stop,
+        Next
+    };
 
     // The skin as an indexed image, exactly as stored.
     static QImage skin();

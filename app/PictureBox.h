@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+// A picture box: a background colour, an optional one-pixel flat border and an optional picture
+// drawn at its top-left corner. The picture is also kept as an image so its pixels can be read.
+class PictureBox : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget *parent = nullptr);
+
+    // The box takes the size of its picture.
+    void setPicture(const QImage &picture);
+    const QImage &picture() const { return m_image; }
+
+    void setBackColor(const QColor &colour);
+    QColor backColor() const { return m_backColor; }
+
+    void setFlatBorder(bool on);
+    bool hasFlatBorder() const { return m_border; }
+    // The area inside the border, where child controls are placed.
+    QRect innerRect() const;
+    static constexpr QColor BorderColour{0, 0, 0};
+
+signals:
+    void mousePressed(Qt::MouseButton button, QPoint position);
+    void mouseMoved(Qt::MouseButtons buttons, QPoint position);
+    void mouseReleased(Qt::MouseButton button, QPoint position);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QImage m_image;
+    QPixmap m_pixmap;
+    QColor m_backColor;
+    bool m_border = false;
+};

@@ -1,0 +1,290 @@
+#include "frmMain.h"
+
+#include "CommonDialog.h"
+#include "ImageControl.h"
+#include "PictureBox.h"
+#include "ShapeDot.h"
+#include "SkinFonts.h"
+#include "SkinLabel.h"
+#include "SkinResources.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+// Where each control lies on the skin, in skin pixels.
+struct HotSpotPlace
+{
+    ImageControl *frmMain::*member;
+    int index; // element of the Image20 array, or -1
+    const char *name;
+    QRect place;
+    const char16_t *tooltip;
+};
+
+const HotSpotPlace hotSpots[] = {
+    {nullptr, 0, "Image20", {6, 3, 10, 10}, u""},
+    {&frmMain::Image19, -1, "Image19", {468, 3, 10, 10}, u"Свернуть"},
+    {&frmMain::Image1, -1, "Image1", {480, 3, 10, 10}, u"Закрыть"},
+    {&frmMain::Image12, -1, "Image12", {6, 366, 40, 19}, u"Добавить в лист"},
+    {&frmMain::Image13, -1, "Image13", {51, 366, 37, 19}, u"Удалить выделенное"},
+    {&frmMain::Image14, -1, "Image14", {96, 369, 31, 16}, u"Выделить все"},
+    {&frmMain::Image15, -1, "Image15", {132, 369, 40, 13}, u"Снять выделение"},
+    {nullptr, 1, "Image20", {6, 393, 10, 10}, u""},
+    {&frmMain::Image16, -1, "Image16", {456, 393, 10, 10}, u"В значек"},
+    {&frmMain::Image18, -1, "Image18", {468, 393, 10, 7}, u"Свернуть"},
+    {&frmMain::Image17, -1, "Image17", {480, 393, 10, 7}, u"Закрыть"},
+    {&frmMain::Image8, -1, "Image8", {456, 444, 19, 16}, u"Повторение"},
+    {&frmMain::Image9, -1, "Image9", {456, 468, 19, 16}, u"Просмотр файл-листа"},
+    {&frmMain::Image2, -1, "Image2", {411, 498, 16, 13}, u"Выбор анимации"},
+    {&frmMain::Image11, -1, "Image11", {435, 498, 22, 13}, u"Файл-лист"},
+    {&frmMain::Image21, -1, "Image21", {462, 495, 23, 17}, u""},
+    {&frmMain::Image22, -1, "Image22", {456, 525, 19, 16}, u""},
+    {&frmMain::Image10, -1, "Image10", {165, 528, 13, 13}, u"Выбор звука"},
+};
+
+struct TransportPlace
+{
+    ImageControl *frmMain::*member;
+    const char *name;
+    QPoint place;
+    SkinResources::Transport picture;
+    const char16_t *tooltip;
+};
+
+const TransportPlace transportButtons[] = {
+    {&frmMain::Image6, "Image6", {8, 517}, SkinResources::Transport::Previous, u"Предыдущий кадр"},
+    {&frmMain::Image4, "Image4", {36, 517}, SkinResources::Transport::Play, u"Проигрывание"},
+    {&frmMain::Image7, "Image7", {67, 517}, SkinResources::Transport::Pause, u"Пауза"},
+    {&frmMain::Image3, "Image3", {95, 516}, SkinResources::Transport::Stop, u"Стоп"},
+    {&frmMain::Image5, "Image5", {127, 516}, SkinResources::Transport::Next, u"Следующий кадр"},
+};
+
+enum class LabelStyle
+{
+    Counter,
+    Caption
+};
+
+struct LabelPlace
+{
+    SkinLabel *frmMain::*member;
+    int index; // element of the Label2 array, or -1
+    const char *name;
+    QRect place;
+    const char *caption;
+    LabelStyle style;
+};
+
+const LabelPlace labels[] = {
+    {&frmMain::lb1, -1, "lb1", {24, 441, 25, 19}, "00", LabelStyle::Counter},
+    {&frmMain::Label1, -1, "Label1", {39, 438, 25, 19}, ":", LabelStyle::Counter},
+    {&frmMain::lb2, -1, "lb2", {54, 441, 25, 19}, "00", LabelStyle::Counter},
+    {nullptr, 0, "Label2", {84, 444, 76, 16}, "Frames / Frame", LabelStyle::Caption},
+    {&frmMain::Label3, -1, "Label3", {165, 441, 25, 19}, "01", LabelStyle::Counter},
+    {&frmMain::Label5, -1, "Label5", {180, 438, 25, 19}, ":", LabelStyle::Counter},
+    {&frmMain::Label4, -1, "Label4", {195, 441, 25, 19}, "00", LabelStyle::Counter},
+    {nullptr, 1, "Label2", {222, 444, 76, 16}, "Loops / Loop", LabelStyle::Caption},
+    {&frmMain::lblSnd, -1, "lblSnd", {309, 441, 136, 16}, "Sound:", LabelStyle::Caption},
+    {&frmMain::lblAnim, -1, "lblAnim", {316, 456, 127, 16}, "Anim:", LabelStyle::Caption},
+};
+
+constexpr QColor CounterColour{0, 128, 0};
+constexpr QColor CaptionColour{128, 128, 255};
+constexpr QColor DotColour{0, 255, 0};
+constexpr QColor ListTextColour{0, 255, 255};
+
+QString arrayName(const char *name, int index)
+{
+    return index < 0 ? QString::fromLatin1(name)
+                     : QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString());
+    setWindowIcon(SkinResources::windowIcon());
+    setFixedSize(FirstSize);
+    // Along the right and bottom edges the shape reaches one pixel past the skin; the window's
+    // own background shows there.
+    QPalette background = palette();
+    background.setColor(QPalette::Window, palette().color(QPalette::Button));
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    CDialog = new CommonDialog(this);
+    CDialog->setObjectName(QStringLiteral("CDialog"));
+
+    pic = new PictureBox(this);
+    pic->setObjectName(QStringLiteral("pic"));
+    pic->setPicture(SkinResources::skin());
+    pic->move(-1, -1);
+
+    Timer1 = new QTimer(pic);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+
+    createMarkersAndDots();
+    createLabels();
+    createHotSpots();
+    createTransport();
+    createFrame();
+    createMenu();
+
+    setTabOrder(Picture1, AniGIF);
+    setTabOrder(AniGIF, pic);
+    setTabOrder(pic, FileList);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::Form_Load() {}
+
+void frmMain::placeInFrame(QWidget *control, int x, int y) const
+{
+    control->move(Picture1->innerRect().topLeft() + QPoint(x, y));
+}
+
+void frmMain::createFrame()
+{
+    Picture1 = new PictureBox(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(5, 39, 486, 324);
+    Picture1->setBackColor(DisplayBackColor);
+    Picture1->setFlatBorder(true);
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+
+    // The display comes first so that the list, made after it, lies above it.
+    AniGIF = new QWidget(Picture1);
+    AniGIF->setObjectName(QStringLiteral("AniGIF"));
+    QPalette displayPalette = AniGIF->palette();
+    displayPalette.setColor(QPalette::Window, DisplayBackColor);
+    AniGIF->setPalette(displayPalette);
+    AniGIF->setAutoFillBackground(true);
+    AniGIF->resize(202, 202);
+    placeInFrame(AniGIF, 129, 57);
+    AniGIF->setFocusPolicy(Qt::StrongFocus);
+    AniGIF->hide();
+
+    FileList = new QTreeWidget(Picture1);
+    FileList->setObjectName(QStringLiteral("FileList"));
+    FileList->resize(484, 322);
+    placeInFrame(FileList, 0, 0);
+    FileList->setColumnCount(2);
+    FileList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size")});
+    FileList->setColumnWidth(0, 300);
+    FileList->setColumnWidth(1, 180);
+    FileList->header()->setStretchLastSection(false);
+    FileList->header()->setSectionsMovable(false);
+    FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    FileList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    FileList->setSortingEnabled(false);
+    FileList->setRootIsDecorated(false);
+    FileList->setItemsExpandable(false);
+    FileList->setUniformRowHeights(true);
+    FileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FileList->setFrameShape(QFrame::NoFrame);
+    FileList->setFont(SkinFonts::list());
+    QPalette listPalette = FileList->palette();
+    for (auto role : {QPalette::Base, QPalette::Window, QPalette::AlternateBase})
+        listPalette.setColor(role, DisplayBackColor);
+    listPalette.setColor(QPalette::Text, ListTextColour);
+    listPalette.setColor(QPalette::WindowText, ListTextColour);
+    FileList->setPalette(listPalette);
+    FileList->hide();
+}
+
+void frmMain::createHotSpots()
+{
+    const QCursor hand = SkinResources::handCursor();
+    for (const HotSpotPlace &spot : hotSpots) {
+        auto *control = new ImageControl(pic);
+        control->setObjectName(arrayName(spot.name, spot.index));
+        control->setGeometry(spot.place);
+        control->setCursor(hand);
+        control->setToolTip(QString::fromUtf16(spot.tooltip));
+        if (spot.member)
+            this->*spot.member = control;
+        else
+            Image20[spot.index] = control;
+    }
+}
+
+void frmMain::createTransport()
+{
+    const QCursor hand = SkinResources::handCursor();
+    for (const TransportPlace &button : transportButtons) {
+        auto *control = new ImageControl(pic);
+        control->setObjectName(QString::fromLatin1(button.name));
+        control->setPicture(SkinResources::transport(button.picture));
+        control->move(button.place);
+        control->setCursor(hand);
+        control->setToolTip(QString::fromUtf16(button.tooltip));
+        this->*button.member = control;
+    }
+}
+
+void frmMain::createMarkersAndDots()
+{
+    im1 = new ImageControl(pic);
+    im1->setObjectName(QStringLiteral("im1"));
+    im1->setPicture(SkinResources::knob(1));
+    im1->move(9, 500);
+    im2 = new ImageControl(pic);
+    im2->setObjectName(QStringLiteral("im2"));
+    im2->setPicture(SkinResources::knob(2));
+    im2->move(186, 534);
+
+    const std::pair<ShapeDot * frmMain::*, QPoint> dots[] = {
+        {&frmMain::Sh1, {481, 449}}, {&frmMain::Sh2, {481, 472}}, {&frmMain::Sh3, {481, 529}}};
+    int n = 1;
+    for (const auto &[member, place] : dots) {
+        auto *dot = new ShapeDot(DotColour, pic);
+        dot->setObjectName(QStringLiteral("Sh%1").arg(n++));
+        dot->setGeometry(QRect(place, QSize(5, 5)));
+        dot->hide();
+        this->*member = dot;
+    }
+}
+
+void frmMain::createLabels()
+{
+    const QFont counterFont = SkinFonts::terminal();
+    const QFont captionFont = SkinFonts::windowDefault();
+    for (const LabelPlace &place : labels) {
+        auto *label = new SkinLabel(QString::fromLatin1(place.caption), pic);
+        label->setObjectName(arrayName(place.name, place.index));
+        label->setGeometry(place.place);
+        if (place.style == LabelStyle::Counter) {
+            label->setFont(counterFont);
+            label->setForeColor(CounterColour);
+            label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        } else {
+            label->setFont(captionFont);
+            label->setForeColor(CaptionColour);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        }
+        if (place.member)
+            this->*place.member = label;
+        else
+            Label2[place.index] = label;
+    }
+}
+
+void frmMain::createMenu()
+{
+    q = new QMenu(QStringLiteral("Повторения"), this);
+    q->setObjectName(QStringLiteral("q"));
+    const char *counts[] = {"1", "2", "3", "4", "5", "10"};
+    for (int i = 0; i < 6; ++i) {
+        q1[i] = q->addAction(QString::fromLatin1(counts[i]));
+        q1[i]->setObjectName(QStringLiteral("q1(%1)").arg(i));
+        q1[i]->setCheckable(true);
+    }
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+class CommonDialog;
+class ImageControl;
+class PictureBox;
+class QAction;
+class QMenu;
+class QTimer;
+class QTreeWidget;
+class ShapeDot;
+class SkinLabel;
+
+// The main window: a frameless deck painted by one skin picture, with every control at its
+// place on it. The controls are public so that each part of the program can be handed the
+// ones it drives.
+class frmMain : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    static constexpr QSize FirstSize{521, 568};
+    static constexpr QColor DisplayBackColor{45, 62, 132};
+
+    // Runs once after the window is made and before it is first shown.
+    void Form_Load();
+
+    // Places a control inside the frame's border, at (x, y) of its inner area.
+    void placeInFrame(QWidget *control, int x, int y) const;
+
+    // The skin and the frame over its display area.
+    PictureBox *pic = nullptr;
+    PictureBox *Picture1 = nullptr;
+    QTreeWidget *FileList = nullptr;
+    QWidget *AniGIF = nullptr;
+    CommonDialog *CDialog = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    // Hot spots over the buttons painted on the skin.
+    ImageControl *Image1 = nullptr;
+    ImageControl *Image2 = nullptr;
+    ImageControl *Image8 = nullptr;
+    ImageControl *Image9 = nullptr;
+    ImageControl *Image10 = nullptr;
+    ImageControl *Image11 = nullptr;
+    ImageControl *Image12 = nullptr;
+    ImageControl *Image13 = nullptr;
+    ImageControl *Image14 = nullptr;
+    ImageControl *Image15 = nullptr;
+    ImageControl *Image16 = nullptr;
+    ImageControl *Image17 = nullptr;
+    ImageControl *Image18 = nullptr;
+    ImageControl *Image19 = nullptr;
+    std::array<ImageControl *, 2> Image20{};
+    ImageControl *Image21 = nullptr;
+    ImageControl *Image22 = nullptr;
+
+    // Transport buttons in their raised look.
+    ImageControl *Image3 = nullptr; // stop
+    ImageControl *Image4 = nullptr; // play
+    ImageControl *Image5 = nullptr; // next frame
+    ImageControl *Image6 = nullptr; // previous frame
+    ImageControl *Image7 = nullptr; // pause
+
+    // Progress markers on the two grooves.
+    ImageControl *im1 = nullptr;
+    ImageControl *im2 = nullptr;
+
+    // Switch indicators: repeat, play list, sound repeat.
+    ShapeDot *Sh1 = nullptr;
+    ShapeDot *Sh2 = nullptr;
+    ShapeDot *Sh3 = nullptr;
+
+    // Counters and names on the lower display.
+    SkinLabel *lb1 = nullptr;
+    SkinLabel *Label1 = nullptr;
+    SkinLabel *lb2 = nullptr;
+    std::array<SkinLabel *, 2> Label2{};
+    SkinLabel *Label3 = nullptr;
+    SkinLabel *Label5 = nullptr;
+    SkinLabel *Label4 = nullptr;
+    SkinLabel *lblSnd = nullptr;
+    SkinLabel *lblAnim = nullptr;
+
+    // The pass-count menu, shown only as a pop-up.
+    QMenu *q = nullptr;
+    std::array<QAction *, 6> q1{};
+
+private:
+    void createFrame();
+    void createHotSpots();
+    void createTransport();
+    void createMarkersAndDots();
+    void createLabels();
+    void createMenu();
+};

@@ -1,0 +1,39 @@
+#include "SkinFonts.h"
+
+#include <QFile>
+#include <QFontDatabase>
+
+QString SkinFonts::terminusFile()
+{
+    return QStringLiteral("/usr/share/fonts/X11/misc/ter-u18b_iso-8859-1.pcf.gz");
+}
+
+QFont SkinFonts::terminal()
+{
+    static const QString family = [] {
+        const int id =
+            QFile::exists(terminusFile()) ? QFontDatabase::addApplicationFont(terminusFile()) : -1;
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        return families.isEmpty() ? QStringLiteral("DejaVu Sans Mono") : families.constFirst();
+    }();
+    QFont font(family);
+    font.setPixelSize(18);
+    font.setBold(true);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+QFont SkinFonts::windowDefault()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    return font;
+}
+
+QFont SkinFonts::list()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    font.setBold(true);
+    return font;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QFont>
+
+// The fonts of the skin's captions, at fixed pixel sizes so that they sit on the skin exactly.
+class SkinFonts
+{
+public:
+    // The counters' bold fixed-pitch font: Terminus Bold where installed, else DejaVu Sans Mono
+    // Bold.
+    static QFont terminal();
+    // The window's default font, used by the small captions.
+    static QFont windowDefault();
+    // The list's font: bold, Cyrillic-capable.
+    static QFont list();
+
+    // Where the Terminus bitmap font is looked for (fontconfig does not offer bitmap fonts). The
+    // Latin-1 cut holds the digits the counters need and loads far faster than the full one.
+    static QString terminusFile();
+};

@@ -1,0 +1,49 @@
+#include "XvfbServer.h"
+
+#include <QSize>
+#include <QStandardPaths>
+
+XvfbServer::XvfbServer(QSize screen)
+{
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (program.isEmpty()) {
+        m_error = QStringLiteral("Xvfb is not installed");
+        return;
+    }
+    // -displayfd 1: the server picks a free display and writes its number to our pipe.
+    m_process.start(program, {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                              QStringLiteral("-screen"), QStringLiteral("0"),
+                              QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
+                              QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                              QStringLiteral("-noreset")});
+    QByteArray number;
+    while (!number.contains('\n') && m_process.waitForReadyRead(20000))
+        number += m_process.readAllStandardOutput();
+    number = number.trimmed();
+    if (number.isEmpty()) {
+        m_error = QStringLiteral("Xvfb did not start: ") +
+                  QString::fromLocal8Bit(m_process.readAllStandardError());
+        return;
+    }
+    m_display = QLatin1Char(':') + QString::fromLatin1(number);
+}
+
+XvfbServer::~XvfbServer()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+}
+
+QProcessEnvironment XvfbServer::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    return env;
+}

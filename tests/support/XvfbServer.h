@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QProcess>
+#include <QSize>
+#include <QString>
+
+// A private X server for one test: started on a free display of its own choosing, stopped (that
+// exact process) when the object goes.
+class XvfbServer
+{
+public:
+    explicit XvfbServer(QSize screen = {1280, 1024});
+    ~XvfbServer();
+    XvfbServer(const XvfbServer &) = delete;
+    XvfbServer &operator=(const XvfbServer &) = delete;
+
+    bool isRunning() const { return !m_display.isEmpty(); }
+    // ":N", or empty when the server did not start.
+    QString display() const { return m_display; }
+    QString errorText() const { return m_error; }
+    // The environment of a program that should run on this server.
+    QProcessEnvironment environment() const;
+
+private:
+    QProcess m_process;
+    QString m_display;
+    QString m_error;
+};
