@@ -11,7 +11,7 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 void PictureBox::setPicture(const QImage &picture)
 {
     m_image = picture;
-    m_pixmap = QPixmap::fromImage(picture);
+    m_pixmap = QPixmap(); // made from the image when first painted
     resize(picture.size());
     update();
 }
@@ -36,6 +36,8 @@ QRect PictureBox::innerRect() const
 
 void PictureBox::paintEvent(QPaintEvent *event)
 {
+    if (m_pixmap.isNull() && !m_image.isNull())
+        m_pixmap = QPixmap::fromImage(m_image);
     QPainter painter(this);
     if (m_pixmap.isNull() || !m_pixmap.rect().contains(event->rect()))
         painter.fillRect(event->rect(), m_backColor);

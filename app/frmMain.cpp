@@ -92,6 +92,7 @@ const LabelPlace labels[] = {
     {&frmMain::lblAnim, -1, "lblAnim", {316, 456, 127, 16}, "Anim:", LabelStyle::Caption},
 };
 
+constexpr char CounterProperty[] = "counter";
 constexpr QColor CounterColour{0, 128, 0};
 constexpr QColor CaptionColour{128, 128, 255};
 constexpr QColor DotColour{0, 255, 0};
@@ -109,7 +110,6 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString());
-    setWindowIcon(SkinResources::windowIcon());
     setFixedSize(FirstSize);
     // Along the right and bottom edges the shape reaches one pixel past the skin; the window's
     // own background shows there.
@@ -137,6 +137,10 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     createFrame();
     createMenu();
 
+    // Fonts and the icon are not needed to put the shaped window on the screen; they are set
+    // as soon as the event loop runs, before the first paint.
+    QMetaObject::invokeMethod(this, &frmMain::applyFontsAndIcon, Qt::QueuedConnection);
+
     setTabOrder(Picture1, AniGIF);
     setTabOrder(AniGIF, pic);
     setTabOrder(pic, FileList);
@@ -145,6 +149,16 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
 frmMain::~frmMain() = default;
 
 void frmMain::Form_Load() {}
+
+void frmMain::applyFontsAndIcon()
+{
+    setWindowIcon(SkinResources::windowIcon());
+    FileList->setFont(SkinFonts::list());
+    const QFont counterFont = SkinFonts::terminal();
+    const QFont captionFont = SkinFonts::windowDefault();
+    for (SkinLabel *label : pic->findChildren<SkinLabel *>())
+        label->setFont(label->property(CounterProperty).toBool() ? counterFont : captionFont);
+}
 
 void frmMain::placeInFrame(QWidget *control, int x, int y) const
 {
@@ -190,7 +204,6 @@ void frmMain::createFrame()
     FileList->setUniformRowHeights(true);
     FileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     FileList->setFrameShape(QFrame::NoFrame);
-    FileList->setFont(SkinFonts::list());
     QPalette listPalette = FileList->palette();
     for (auto role : {QPalette::Base, QPalette::Window, QPalette::AlternateBase})
         listPalette.setColor(role, DisplayBackColor);
@@ -255,18 +268,15 @@ void frmMain::createMarkersAndDots()
 
 void frmMain::createLabels()
 {
-    const QFont counterFont = SkinFonts::terminal();
-    const QFont captionFont = SkinFonts::windowDefault();
     for (const LabelPlace &place : labels) {
         auto *label = new SkinLabel(QString::fromLatin1(place.caption), pic);
         label->setObjectName(arrayName(place.name, place.index));
         label->setGeometry(place.place);
         if (place.style == LabelStyle::Counter) {
-            label->setFont(counterFont);
+            label->setProperty(CounterProperty, true);
             label->setForeColor(CounterColour);
             label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         } else {
-            label->setFont(captionFont);
             label->setForeColor(CaptionColour);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         }

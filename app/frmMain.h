@@ -91,6 +91,7 @@ public:
     std::array<QAction *, 6> q1{};
 
 private:
+    void applyFontsAndIcon();
     void createFrame();
     void createHotSpots();
     void createTransport();

@@ -3,16 +3,22 @@
 #include "mdlMain.h"
 
 #include <QApplication>
+#include <fontconfig/fontconfig.h>
 #include <memory>
+#include <thread>
 
 int main(int argc, char *argv[])
 {
+    // Reading the system's font configuration is the slowest step before the first paint; it
+    // runs beside the toolkit's own start-up.
+    std::thread fontConfiguration([] { FcInit(); });
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorbanex"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setDesktopFileName(QStringLiteral("quorbanex"));
     QApplication::setWindowIcon(SkinResources::windowIcon());
 
+    fontConfiguration.join();
     const std::unique_ptr<frmMain> window(mdlMain::Main());
     return app.exec();
 }

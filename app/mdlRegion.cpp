@@ -1,5 +1,7 @@
 #include "mdlRegion.h"
 
+#include <array>
+
 namespace mdlRegion {
 
 namespace {
@@ -9,10 +11,20 @@ Colour fromRgb(QRgb rgb)
     return Colour(qRed(rgb)) | Colour(qGreen(rgb)) << 8 | Colour(qBlue(rgb)) << 16;
 }
 
-// The picture as opaque 32-bit pixels, so that each row can be scanned as plain memory.
-QImage scannable(const QImage &picture)
+// Calls add(start, end, y) for each run of pixels whose isKey(x) is false on row y.
+template <typename IsKey, typename Add> void scanRow(int width, int y, IsKey isKey, Add add)
 {
-    return picture.convertToFormat(QImage::Format_RGB32);
+    int x = 0;
+    while (x < width) {
+        while (x < width && isKey(x))
+            ++x;
+        if (x == width)
+            break;
+        const int start = x;
+        while (x < width && !isKey(x))
+            ++x;
+        add(start, x, y);
+    }
 }
 
 } // namespace
@@ -25,26 +37,28 @@ Colour GetPixel(const QImage &picture, int x, int y)
 }
 
 // Scan each row left to right: skip key pixels, then cover the run of other pixels that
-// follows; each run becomes one rectangle [start, end) x [y, y + 1).
+// follows; each run becomes one rectangle [start, end) x [y, y + 1). An indexed picture is
+// scanned by its indices, so it is never converted.
 QList<QRect> RegionRuns(const QImage &picture, Colour key)
 {
     QList<QRect> runs;
-    const QImage image = scannable(picture);
-    const int width = image.width();
+    auto add = [&](int start, int end, int y) { runs.append(QRect(start, y, end - start, 1)); };
+    if (picture.format() == QImage::Format_Indexed8) {
+        std::array<bool, 256> keyIndex{};
+        for (int i = 0; i < picture.colorCount(); ++i)
+            keyIndex[i] = fromRgb(picture.color(i)) == key;
+        for (int y = 0; y < picture.height(); ++y) {
+            const uchar *row = picture.constScanLine(y);
+            scanRow(
+                picture.width(), y, [&](int x) { return keyIndex[row[x]]; }, add);
+        }
+        return runs;
+    }
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
         const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        auto isKey = [&](int x) { return fromRgb(row[x]) == key; };
-        int x = 0;
-        while (x < width) {
-            while (x < width && isKey(x))
-                ++x;
-            if (x == width)
-                break;
-            const int start = x;
-            while (x < width && !isKey(x))
-                ++x;
-            runs.append(QRect(start, y, x - start, 1));
-        }
+        scanRow(
+            image.width(), y, [&](int x) { return fromRgb(row[x]) == key; }, add);
     }
     return runs;
 }

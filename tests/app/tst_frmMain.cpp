@@ -112,6 +112,7 @@ private:
 void tst_frmMain::init()
 {
     form = std::make_unique<frmMain>();
+    QCoreApplication::sendPostedEvents(form.get()); // fonts and icon follow right after creation
 }
 
 void tst_frmMain::cleanup()

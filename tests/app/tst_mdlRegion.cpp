@@ -54,6 +54,7 @@ private slots:
     void keyComesFromPixelOneOne();
     void pixelQuery();
     void allKeyImageGivesEmptyRegion();
+    void indexedAndDirectPicturesAgree();
 };
 
 void tst_mdlRegion::runs_data()
@@ -150,6 +151,23 @@ void tst_mdlRegion::allKeyImageGivesEmptyRegion()
     image.fill(Key);
     QVERIFY(mdlRegion::MakeRegion(image, mdlRegion::GetPixel(image, 1, 1)).isEmpty());
     QVERIFY(mdlRegion::MakeRegion(QImage(), 0).isEmpty());
+}
+
+// An indexed picture is scanned by its palette; the key may stand at several palette entries.
+void tst_mdlRegion::indexedAndDirectPicturesAgree()
+{
+    QImage indexed(64, 48, QImage::Format_Indexed8);
+    indexed.setColorTable({Ink, Key, qRgb(1, 2, 3), Key, qRgb(254, 0, 0), qRgba(255, 0, 0, 0)});
+    quint32 seed = 12345;
+    for (int y = 0; y < indexed.height(); ++y)
+        for (int x = 0; x < indexed.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            indexed.setPixel(x, y, (seed >> 24) % 6);
+        }
+    const Colour key = mdlRegion::GetPixel(indexed, 1, 1);
+    const QImage direct = indexed.convertToFormat(QImage::Format_ARGB32);
+    for (const Colour k : {key, Colour(0x000000FF), Colour(0x00030201)})
+        QCOMPARE(mdlRegion::RegionRuns(indexed, k), mdlRegion::RegionRuns(direct, k));
 }
 
 QTEST_GUILESS_MAIN(tst_mdlRegion)
