@@ -16,6 +16,17 @@ void silenceFluidLog()
         fluid_set_log_function(level, nullptr, nullptr);
 }
 
+// A SoundFont 2 file is a RIFF file of form "sfbk". Other files are passed over before
+// FluidSynth sees them, which would hand them to its DLS loader.
+bool isSoundFont(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(12);
+    return head.size() == 12 && head.startsWith("RIFF") && head.mid(8, 4) == "sfbk";
+}
+
 } // namespace
 
 MidiSynth::MidiSynth(QStringList soundFontCandidates) : m_candidates(std::move(soundFontCandidates))
@@ -42,14 +53,16 @@ QString MidiSynth::findSoundFont(const QStringList &candidates)
 {
     for (const QString &candidate : candidates) {
         const QFileInfo info(candidate);
-        if (info.isFile() && info.isReadable())
+        if (info.isFile() && isSoundFont(candidate))
             return info.absoluteFilePath();
         if (info.isDir()) {
             const QFileInfoList inside = QDir(candidate).entryInfoList(
                 {QStringLiteral("*.sf2")}, QDir::Files | QDir::Readable,
                 QDir::Name | QDir::IgnoreCase);
-            if (!inside.isEmpty())
-                return inside.front().absoluteFilePath();
+            for (const QFileInfo &file : inside) {
+                if (isSoundFont(file.absoluteFilePath()))
+                    return file.absoluteFilePath();
+            }
         }
     }
     return {};

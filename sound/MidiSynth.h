@@ -12,7 +12,8 @@ struct _fluid_synth_t;
 class MidiSynth
 {
 public:
-    // Candidates tried in order: files, or folders searched for any *.sf2 file in name order.
+    // Candidates tried in order: files, or folders searched for *.sf2 files in name order; only
+    // files that start as SoundFont 2 files count.
     explicit MidiSynth(QStringList soundFontCandidates);
     ~MidiSynth();
     MidiSynth(const MidiSynth &) = delete;
