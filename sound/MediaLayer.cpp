@@ -52,6 +52,12 @@ QString MediaLayer::audioDriver() const
     return m_output->driverName();
 }
 
+std::int64_t MediaLayer::framesHandedOut() const
+{
+    const Playback *current = m_output->current();
+    return current ? current->framesHandedOut() : 0;
+}
+
 std::optional<QString> MediaLayer::execute(const MediaCommand &command)
 {
     Playback *current = m_output->current();

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -54,6 +55,8 @@ public:
     // For diagnostics and benchmarks.
     QString audioDriver() const;
     MidiSynth &midiSynth() { return *m_synth; }
+    // Frames of the open sound handed to the audio device so far; 0 with nothing open.
+    std::int64_t framesHandedOut() const;
 
 private:
     std::optional<QString> execute(const MediaCommand &command);
