@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+class Playback;
+
+// The one audio device: float stereo at 44.1 kHz through SDL, fed by the current playback
+// (silence when there is none). Opened on first use; when no real device opens, SDL's dummy
+// driver takes over, which consumes sound at real-time pace so that positions still advance.
+class AudioOutput
+{
+public:
+    static constexpr int rate = 44100;
+    static constexpr int channels = 2;
+    // Frames per device buffer; the position moves in steps of this (about 12 ms).
+    static constexpr int bufferFrames = 512;
+
+    AudioOutput() = default;
+    ~AudioOutput();
+    AudioOutput(const AudioOutput &) = delete;
+    AudioOutput &operator=(const AudioOutput &) = delete;
+
+    bool open();
+    bool isOpen() const { return m_device != 0; }
+    // The SDL audio driver in use ("pulseaudio", "alsa", "dummy", ...), empty before open.
+    QString driverName() const { return m_driver; }
+
+    // Puts `next` in place of the current playback under the audio lock and hands back the
+    // previous one, so that it is destroyed outside the lock.
+    std::unique_ptr<Playback> exchange(std::unique_ptr<Playback> next);
+    Playback *current() const { return m_current.get(); }
+
+private:
+    static void callback(void *self, std::uint8_t *stream, int bytes);
+    bool openWithCurrentDriver();
+
+    std::uint32_t m_device = 0;
+    bool m_subsystemStarted = false;
+    QString m_driver;
+    std::unique_ptr<Playback> m_current;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+// Whatever answers media command strings: the sound layer, or a stand-in in tests.
+class MediaCommandTarget
+{
+public:
+    virtual ~MediaCommandTarget() = default;
+
+    // Runs one command. On success the reply and a terminating zero character are written to
+    // `reply` (at most `capacity` characters in all) and 0 is returned; on failure, or when the
+    // reply would not fit, `reply` is left untouched and a non-zero error code is returned.
+    virtual int sendString(const QString &command, QChar *reply, int capacity) = 0;
+};

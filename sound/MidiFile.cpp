@@ -1,0 +1,182 @@
+#include "MidiFile.h"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+namespace {
+
+class Reader
+{
+public:
+    Reader(const unsigned char *p, std::size_t n) : m_p(p), m_n(n) {}
+    bool atEnd() const { return m_pos >= m_n; }
+    bool has(std::size_t n) const { return m_n - m_pos >= n; }
+    std::size_t pos() const { return m_pos; }
+    unsigned peek() const { return m_p[m_pos]; }
+    unsigned byte() { return m_p[m_pos++]; }
+    void skip(std::size_t n) { m_pos = std::min(m_n, m_pos + n); }
+    std::uint32_t be(int bytes)
+    {
+        std::uint32_t v = 0;
+        for (int i = 0; i < bytes; ++i)
+            v = (v << 8) | byte();
+        return v;
+    }
+    // A variable-length quantity of at most four bytes; nothing when cut off or too long.
+    std::optional<std::uint32_t> vlq()
+    {
+        std::uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) {
+            if (atEnd())
+                return std::nullopt;
+            const unsigned b = byte();
+            v = (v << 7) | (b & 0x7f);
+            if (!(b & 0x80))
+                return v;
+        }
+        return std::nullopt;
+    }
+
+private:
+    const unsigned char *m_p;
+    std::size_t m_n;
+    std::size_t m_pos = 0;
+};
+
+struct TrackTiming
+{
+    std::uint64_t lastTick = 0;
+    std::map<std::uint64_t, std::uint32_t> tempos; // tick -> microseconds per quarter note
+};
+
+int channelDataBytes(unsigned status)
+{
+    const unsigned kind = status & 0xf0;
+    return (kind == 0xc0 || kind == 0xd0) ? 1 : 2;
+}
+
+// Walks one track's events, keeping the tick of its last event and its tempo changes.
+TrackTiming scanTrack(Reader r)
+{
+    TrackTiming t;
+    std::uint64_t tick = 0;
+    unsigned running = 0;
+    while (!r.atEnd()) {
+        const auto delta = r.vlq();
+        if (!delta || r.atEnd())
+            break;
+        tick += *delta;
+        unsigned status = r.peek();
+        if (status & 0x80) {
+            r.byte();
+        } else if (running) {
+            status = running;
+        } else {
+            break; // data byte with no status to run on
+        }
+        if (status == 0xff) {
+            if (r.atEnd())
+                break;
+            const unsigned type = r.byte();
+            const auto len = r.vlq();
+            if (!len || !r.has(*len))
+                break;
+            if (type == 0x51 && *len == 3) {
+                const std::uint32_t tempo = r.be(3);
+                if (tempo > 0)
+                    t.tempos[tick] = tempo;
+            } else {
+                r.skip(*len);
+            }
+            t.lastTick = tick;
+            if (type == 0x2f)
+                break;
+            running = 0;
+        } else if (status == 0xf0 || status == 0xf7) {
+            const auto len = r.vlq();
+            if (!len || !r.has(*len))
+                break;
+            r.skip(*len);
+            t.lastTick = tick;
+            running = 0;
+        } else if (status >= 0xf0) {
+            break; // system common or real-time messages do not belong in a file
+        } else {
+            const int n = channelDataBytes(status);
+            if (!r.has(std::size_t(n)))
+                break;
+            r.skip(std::size_t(n));
+            t.lastTick = tick;
+            running = status;
+        }
+    }
+    return t;
+}
+
+} // namespace
+
+std::optional<double> MidiFile::durationMicroseconds(const QByteArray &data)
+{
+    Reader r(reinterpret_cast<const unsigned char *>(data.constData()), std::size_t(data.size()));
+    if (!r.has(14) || data.left(4) != "MThd")
+        return std::nullopt;
+    r.skip(4);
+    const std::uint32_t headerLength = r.be(4);
+    if (headerLength < 6 || !r.has(headerLength))
+        return std::nullopt;
+    const std::uint32_t format = r.be(2);
+    const std::uint32_t trackCount = r.be(2);
+    const std::uint32_t division = r.be(2);
+    r.skip(headerLength - 6);
+    if (format > 2 || trackCount == 0 || division == 0)
+        return std::nullopt;
+
+    std::vector<TrackTiming> tracks;
+    while (tracks.size() < trackCount && r.has(8)) {
+        const bool isTrack = data.mid(qsizetype(r.pos()), 4) == "MTrk";
+        r.skip(4);
+        const std::uint32_t length = r.be(4);
+        const std::size_t start = r.pos();
+        const std::size_t available = std::size_t(data.size()) - start;
+        const std::size_t bodyLength = std::min<std::size_t>(length, available);
+        if (isTrack)
+            tracks.push_back(scanTrack(Reader(
+                reinterpret_cast<const unsigned char *>(data.constData()) + start, bodyLength)));
+        r.skip(bodyLength);
+    }
+    if (tracks.empty())
+        return std::nullopt;
+
+    std::uint64_t lastTick = 0;
+    for (const TrackTiming &t : tracks)
+        lastTick = std::max(lastTick, t.lastTick);
+
+    if (division & 0x8000) {
+        // Time code: frames per second times ticks per frame; no tempo.
+        const int fps = 256 - int(division >> 8);
+        const int ticksPerFrame = int(division & 0xff);
+        if (fps <= 0 || ticksPerFrame == 0)
+            return std::nullopt;
+        return double(lastTick) * 1e6 / (double(fps == 29 ? 29.97 : fps) * ticksPerFrame);
+    }
+
+    // Tempo changes from every track apply to all of them; the file starts at 120 beats a minute.
+    std::map<std::uint64_t, std::uint32_t> tempos;
+    for (const TrackTiming &t : tracks)
+        for (const auto &[tick, tempo] : t.tempos)
+            tempos[tick] = tempo;
+    const double ticksPerQuarter = double(division);
+    double micros = 0;
+    std::uint64_t tick = 0;
+    double tempo = 500000;
+    for (const auto &[at, value] : tempos) {
+        if (at >= lastTick)
+            break;
+        micros += double(at - tick) * tempo / ticksPerQuarter;
+        tick = at;
+        tempo = value;
+    }
+    micros += double(lastTick - tick) * tempo / ticksPerQuarter;
+    return micros;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "AudioDecoder.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+struct sf_private_tag;
+
+// WAV files in any encoding libsndfile reads (PCM, float, IMA and MS ADPCM, ...).
+class WavDecoder : public AudioDecoder
+{
+public:
+    // Null when the file cannot be read as sound.
+    static std::unique_ptr<WavDecoder> open(const QString &path);
+    ~WavDecoder() override;
+
+    int sampleRate() const override { return m_rate; }
+    int channels() const override { return m_outChannels; }
+    std::int64_t lengthFrames() const override { return m_frames; }
+    int read(float *out, int frames) override;
+
+private:
+    WavDecoder() = default;
+
+    sf_private_tag *m_file = nullptr;
+    int m_rate = 0;
+    int m_fileChannels = 0;
+    int m_outChannels = 0;
+    std::int64_t m_frames = 0;
+    std::int64_t m_framesRead = 0;
+    std::vector<float> m_wide; // scratch for files with more than two channels
+};

@@ -1,0 +1,485 @@
+#include "MediaLayer.h"
+#include "MidiDecoder.h"
+#include "MidiSynth.h"
+#include "Mp3Decoder.h"
+#include "TestMedia.h"
+#include "WavDecoder.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <cmath>
+#include <sndfile.h>
+
+// Plays the sounds through the layer on SDL's dummy driver, which takes sound at real-time
+// pace: every check below waits for playback rather than for a fixed time.
+class TestSoundPlayback : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void fallsBackToDummyDriver();
+    void playsToTheEnd_data();
+    void playsToTheEnd();
+    void decodersProduceSound_data();
+    void decodersProduceSound();
+    void extensionInAnyLetterCase_data();
+    void extensionInAnyLetterCase();
+    void nonAsciiPath();
+    void aliasStaysWithTheFirstOpen();
+    void closeAllTwiceAndReopen();
+    void playAtTheEndDoesNothing();
+    void noSoundFont();
+    void soundFontSearch();
+    void hostileFiles_data();
+    void hostileFiles();
+
+private:
+    QString mediaPath(const QString &name) const { return m_dir.filePath(name); }
+    // Milliseconds of `frames` at `rate`, rounded to the nearest.
+    static int ms(std::int64_t frames, int rate) { return int((frames * 1000 + rate / 2) / rate); }
+    static int status(MediaLayer &layer, const char *what);
+    static std::optional<std::int64_t> factCount(const QString &path);
+
+    static constexpr int shortFrames = 4321; // short.wav, at 8000 Hz
+    QTemporaryDir m_dir;
+    bool m_haveSoundFont = false;
+    bool m_haveMp3 = false;
+};
+
+namespace {
+
+QString openCommand(const QString &path)
+{
+    return QStringLiteral("open \"") + path + QStringLiteral("\" alias med");
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+constexpr int hangGuardMs = 120000;
+
+struct Wav
+{
+    const char *name;
+    int format;
+    int rate;
+    int channels;
+    std::int64_t frames;
+};
+const Wav wavs[] = {
+    {"pcm16-44100-stereo", SF_FORMAT_PCM_16, 44100, 2, 44100 * 6 / 10 + 7},
+    {"u8-8000-mono", SF_FORMAT_PCM_U8, 8000, 1, 4321},
+    {"pcm24-96000-stereo", SF_FORMAT_PCM_24, 96000, 2, 50000},
+    {"float-48000-mono", SF_FORMAT_FLOAT, 48000, 1, 30001},
+    {"ulaw-11025-mono", SF_FORMAT_ULAW, 11025, 1, 6000},
+    {"ima-adpcm-22050-mono", SF_FORMAT_IMA_ADPCM, 22050, 1, 13001},
+    {"ima-adpcm-44100-stereo", SF_FORMAT_IMA_ADPCM, 44100, 2, 30000},
+    {"ms-adpcm-22050-stereo", SF_FORMAT_MS_ADPCM, 22050, 2, 14000},
+};
+
+} // namespace
+
+int TestSoundPlayback::status(MediaLayer &layer, const char *what)
+{
+    const QString reply = layer.send(QStringLiteral("status med ") + QLatin1String(what));
+    bool ok = false;
+    const int value = reply.toInt(&ok);
+    return ok ? value : -1;
+}
+
+// The sample count in a WAV file's fact chunk, read independently of the decoder.
+std::optional<std::int64_t> TestSoundPlayback::factCount(const QString &path)
+{
+    const QByteArray d = readFile(path);
+    const qsizetype at = d.indexOf("fact");
+    if (at < 0 || at + 12 > d.size())
+        return std::nullopt;
+    const auto b = [&](qsizetype i) { return std::int64_t(std::uint8_t(d[at + 8 + i])); };
+    return b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24;
+}
+
+void TestSoundPlayback::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // A driver that does not exist stands for a machine whose sound device will not open.
+    qputenv("SDL_AUDIODRIVER", "qx-no-such-driver");
+    m_haveSoundFont = !MidiSynth::findSoundFont(MidiSynth::defaultCandidates()).isEmpty();
+
+    const int rate = 44100;
+    QVERIFY(TestMedia::writeTone(mediaPath("tone.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 2,
+                                 rate * 2, true));
+    m_haveMp3 =
+        TestMedia::encodeMp3(mediaPath("tone.wav"), mediaPath("cbr.mp3"), {"-b", "128"}) &&
+        TestMedia::encodeMp3(mediaPath("tone.wav"), mediaPath("vbr.mp3"), {"-V", "2", "-t"}) &&
+        TestMedia::encodeMp3(mediaPath("tone.wav"), mediaPath("mono.mp3"),
+                             {"-m", "m", "-b", "64", "--resample", "22.05"});
+    QVERIFY(writeFile(mediaPath("tempo.mid"), TestMedia::midiWithTempoChanges()));
+    for (const Wav &w : wavs)
+        QVERIFY(TestMedia::writeTone(mediaPath(QLatin1String(w.name) + ".wav"),
+                                     SF_FORMAT_WAV | w.format, w.rate, w.channels, w.frames));
+    QVERIFY(TestMedia::writeTone(mediaPath("short.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 8000, 1,
+                                 shortFrames));
+}
+
+void TestSoundPlayback::fallsBackToDummyDriver()
+{
+    MediaLayer layer(MediaLayer::Options{});
+    QCOMPARE(layer.send(openCommand(mediaPath("tone.wav"))), QStringLiteral("1"));
+    QCOMPARE(layer.audioDriver(), QStringLiteral("dummy"));
+    QCOMPARE(layer.send(QStringLiteral("play med")), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(status(layer, "position") > 0, hangGuardMs);
+}
+
+void TestSoundPlayback::playsToTheEnd_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("needs");
+
+    for (const Wav &w : wavs) {
+        const QString path = mediaPath(QLatin1String(w.name) + ".wav");
+        // ADPCM files end on whole blocks; their fact chunk holds the length.
+        const std::int64_t frames = factCount(path).value_or(w.frames);
+        QTest::newRow(w.name) << path << ms(frames, w.rate) << "";
+    }
+    {
+        // An ADPCM file whose fact chunk says the sound ends inside its last block, as most
+        // encoders write it.
+        const QString path = mediaPath("ima-adpcm-exact-fact.wav");
+        QVERIFY(TestMedia::writeTone(path, SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 22050, 1, 13001));
+        QByteArray d = readFile(path);
+        const qsizetype at = d.indexOf("fact") + 8;
+        for (int i = 0; i < 4; ++i)
+            d[at + i] = char((13001 >> (8 * i)) & 0xff);
+        QVERIFY(writeFile(path, d));
+        QTest::newRow("ima-adpcm-exact-fact") << path << ms(13001, 22050) << "";
+    }
+
+    // MP3: with its Info tag the encoder's delay and padding are cut, so the length is the
+    // source's; without a tag it is every frame the file holds, counted here from the headers.
+    QTest::newRow("mp3-cbr-info-tag") << mediaPath("cbr.mp3") << 2000 << "mp3";
+    int rate = 0;
+    const auto vbrSamples = TestMedia::mp3DecodedSamples(mediaPath("vbr.mp3"), &rate);
+    QTest::newRow("mp3-vbr-no-xing")
+        << mediaPath("vbr.mp3") << (vbrSamples ? ms(*vbrSamples, rate) : -2) << "mp3";
+    QTest::newRow("mp3-mono-22050") << mediaPath("mono.mp3") << 2000 << "mp3";
+    QTest::newRow("midi-tempo-changes")
+        << mediaPath("tempo.mid") << TestMedia::midiWithTempoChangesMs << "soundfont";
+}
+
+// Opens, checks the length and the position at rest, plays, and follows the position to the
+// end: never above the length, never going back, and equal to it at the end and after.
+void TestSoundPlayback::playsToTheEnd()
+{
+    QFETCH(QString, file);
+    QFETCH(int, length);
+    QFETCH(QString, needs);
+    if (needs == u"mp3" && !m_haveMp3)
+        QSKIP("lame is not installed; install it (scripts/setup) to test MP3 files");
+    if (needs == u"soundfont" && !m_haveSoundFont)
+        QSKIP("no General MIDI soundfont installed (package timgm6mb-soundfont)");
+
+    MediaLayer layer;
+    QCOMPARE(layer.send(openCommand(file)), QStringLiteral("1"));
+    QCOMPARE(layer.send(QStringLiteral("set med time format milliseconds")), QString());
+    QCOMPARE(status(layer, "length"), length);
+    QThread::msleep(30);
+    QCOMPARE(status(layer, "position"), 0);
+
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(layer.send(QStringLiteral("play med")), QString());
+    int last = 0;
+    int samples = 0;
+    int distinct = 0;
+    while (true) {
+        const int p = status(layer, "position");
+        QVERIFY2(p >= last,
+                 qPrintable(QStringLiteral("position went back: %1 after %2").arg(p).arg(last)));
+        QVERIFY2(p <= length,
+                 qPrintable(QStringLiteral("position %1 above length %2").arg(p).arg(length)));
+        distinct += p != last ? 1 : 0;
+        last = p;
+        ++samples;
+        if (p == length)
+            break;
+        QVERIFY2(clock.elapsed() < hangGuardMs, "playback never reached its end");
+        QThread::msleep(5);
+    }
+    // The dummy driver paces playback (only roughly: its buffers run about 5% short, and the
+    // first ones go at once), so a sound cannot be over in much less than its length.
+    QVERIFY2(clock.elapsed() >= length / 2,
+             qPrintable(QStringLiteral("ended after %1 ms").arg(clock.elapsed())));
+    QVERIFY2(distinct >= 3, "the position should move while playing");
+    QThread::msleep(60);
+    QCOMPARE(status(layer, "position"), length);
+    QCOMPARE(status(layer, "length"), length);
+}
+
+void TestSoundPlayback::decodersProduceSound_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("wav pcm") << mediaPath("tone.wav");
+    QTest::newRow("wav ima adpcm") << mediaPath("ima-adpcm-22050-mono.wav");
+    QTest::newRow("wav ms adpcm") << mediaPath("ms-adpcm-22050-stereo.wav");
+    QTest::newRow("mp3") << mediaPath("cbr.mp3");
+    QTest::newRow("midi") << mediaPath("tempo.mid");
+}
+
+// The first 0.3 s of each sound carries a signal of the right strength.
+void TestSoundPlayback::decodersProduceSound()
+{
+    QFETCH(QString, file);
+    MidiSynth synth(MidiSynth::defaultCandidates()); // outlives the decoder that plays on it
+    std::unique_ptr<AudioDecoder> decoder;
+    if (file.endsWith(u".mp3")) {
+        if (!m_haveMp3)
+            QSKIP("lame is not installed");
+        decoder = Mp3Decoder::open(file);
+    } else if (file.endsWith(u".mid")) {
+        if (!m_haveSoundFont)
+            QSKIP("no General MIDI soundfont installed");
+        decoder = MidiDecoder::open(file, synth);
+    } else {
+        decoder = WavDecoder::open(file);
+    }
+    QVERIFY(decoder);
+    const int frames = decoder->sampleRate() * 3 / 10;
+    std::vector<float> pcm(std::size_t(frames * decoder->channels()));
+    int got = 0;
+    while (got < frames) {
+        const int n = decoder->read(pcm.data() + got * decoder->channels(), frames - got);
+        QVERIFY(n > 0);
+        got += n;
+    }
+    double sum = 0;
+    float peak = 0;
+    for (float v : pcm) {
+        sum += double(v) * v;
+        peak = std::max(peak, std::abs(v));
+    }
+    const double rms = std::sqrt(sum / double(pcm.size()));
+    QVERIFY2(rms > 0.01, qPrintable(QStringLiteral("rms %1").arg(rms)));
+    QVERIFY2(peak <= 1.0f, qPrintable(QStringLiteral("peak %1").arg(peak)));
+}
+
+void TestSoundPlayback::extensionInAnyLetterCase_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("WAV") << mediaPath("tone.wav") << "Case.WAV";
+    QTest::newRow("Wav") << mediaPath("tone.wav") << "Case.Wav";
+    QTest::newRow("MP3") << mediaPath("cbr.mp3") << "Case.MP3";
+    QTest::newRow("MiD") << mediaPath("tempo.mid") << "Case.MiD";
+}
+
+void TestSoundPlayback::extensionInAnyLetterCase()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, name);
+    if (!QFile::exists(source) || (source.endsWith(u".mid") && !m_haveSoundFont))
+        QSKIP("source sound not available");
+    const QString path = mediaPath(name);
+    QFile::remove(path);
+    QVERIFY(QFile::copy(source, path));
+    MediaLayer layer;
+    QCOMPARE(layer.send(openCommand(path)), QStringLiteral("1"));
+    QVERIFY(status(layer, "length") > 0);
+}
+
+void TestSoundPlayback::nonAsciiPath()
+{
+    const QString folder = mediaPath(QStringLiteral("Звуки 音 ♪"));
+    QVERIFY(QDir().mkpath(folder));
+    struct Case
+    {
+        QString source;
+        QString name;
+    };
+    QList<Case> cases = {{mediaPath("tone.wav"), QStringLiteral("Дождь «тихий».wav")}};
+    if (m_haveMp3)
+        cases.append({mediaPath("cbr.mp3"), QStringLiteral("雨の音.mp3")});
+    if (m_haveSoundFont)
+        cases.append({mediaPath("tempo.mid"), QStringLiteral("Μελωδία.mid")});
+    for (const Case &c : cases) {
+        const QString path = folder + u'/' + c.name;
+        QVERIFY(QFile::copy(c.source, path));
+        MediaLayer layer;
+        QCOMPARE(layer.send(openCommand(path)), QStringLiteral("1"));
+        QVERIFY2(status(layer, "length") > 0, qPrintable(c.name));
+    }
+}
+
+void TestSoundPlayback::aliasStaysWithTheFirstOpen()
+{
+    MediaLayer layer;
+    QCOMPARE(layer.send(openCommand(mediaPath("tone.wav"))), QStringLiteral("1"));
+    QCOMPARE(layer.send(openCommand(mediaPath("short.wav"))), QString());
+    QCOMPARE(status(layer, "length"), 2000);
+}
+
+void TestSoundPlayback::closeAllTwiceAndReopen()
+{
+    MediaLayer layer;
+    QCOMPARE(layer.send(openCommand(mediaPath("tone.wav"))), QStringLiteral("1"));
+    layer.send(QStringLiteral("play med"));
+    QTRY_VERIFY_WITH_TIMEOUT(status(layer, "position") > 100, hangGuardMs);
+    QCOMPARE(layer.send(QStringLiteral("close all")), QString());
+    QCOMPARE(layer.send(QStringLiteral("close all")), QString());
+    QCOMPARE(layer.send(QStringLiteral("status med position")), QString());
+    QCOMPARE(layer.send(QStringLiteral("play med")), QString());
+
+    // The next file is measured afresh, from position 0.
+    QCOMPARE(layer.send(openCommand(mediaPath("short.wav"))), QStringLiteral("1"));
+    QCOMPARE(status(layer, "length"), ms(shortFrames, 8000));
+    QCOMPARE(status(layer, "position"), 0);
+    layer.send(QStringLiteral("play med"));
+    QTRY_COMPARE_WITH_TIMEOUT(status(layer, "position"), ms(shortFrames, 8000), hangGuardMs);
+}
+
+void TestSoundPlayback::playAtTheEndDoesNothing()
+{
+    MediaLayer layer;
+    QCOMPARE(layer.send(openCommand(mediaPath("short.wav"))), QStringLiteral("1"));
+    layer.send(QStringLiteral("play med"));
+    layer.send(QStringLiteral("play med")); // playing already: no restart
+    const int length = status(layer, "length");
+    QTRY_COMPARE_WITH_TIMEOUT(status(layer, "position"), length, hangGuardMs);
+    QCOMPARE(layer.send(QStringLiteral("play med")), QString());
+    QThread::msleep(50);
+    QCOMPARE(status(layer, "position"), length);
+}
+
+void TestSoundPlayback::noSoundFont()
+{
+    QTemporaryDir empty;
+    MediaLayer layer(MediaLayer::Options{{empty.path(), empty.filePath("missing.sf2")}});
+    QCOMPARE(layer.send(openCommand(mediaPath("tempo.mid"))), QString());
+    QCOMPARE(layer.send(QStringLiteral("status med length")), QString());
+    QCOMPARE(layer.send(QStringLiteral("play med")), QString());
+    // Everything else goes on working.
+    QCOMPARE(layer.send(openCommand(mediaPath("short.wav"))), QStringLiteral("1"));
+    layer.send(QStringLiteral("play med"));
+    QTRY_COMPARE_WITH_TIMEOUT(status(layer, "position"), ms(shortFrames, 8000), hangGuardMs);
+}
+
+void TestSoundPlayback::soundFontSearch()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("empty"));
+    QVERIFY(QDir(dir.path()).mkpath("fonts"));
+    const QByteArray sf2 = QByteArray("RIFF\x04\x00\x00\x00sfbk", 12);
+    QVERIFY(writeFile(dir.filePath("fonts/b.sf2"), sf2));
+    QVERIFY(writeFile(dir.filePath("fonts/A.sf2"), sf2));
+    QVERIFY(writeFile(dir.filePath("fonts/0-not-a-soundfont.sf2"),
+                      QByteArray("RIFF\x04\x00\x00\x00WAVE", 12)));
+    QVERIFY(writeFile(dir.filePath("fonts/notes.txt"), sf2));
+    QVERIFY(writeFile(dir.filePath("direct.sf2"), sf2));
+    QVERIFY(writeFile(dir.filePath("text.sf2"), "not a soundfont"));
+    const QString empty = dir.filePath("empty");
+    const QString fonts = dir.filePath("fonts");
+    QCOMPARE(MidiSynth::findSoundFont({}), QString());
+    QCOMPARE(MidiSynth::findSoundFont({empty, dir.filePath("none.sf2"), dir.filePath("text.sf2")}),
+             QString());
+    QCOMPARE(MidiSynth::findSoundFont({empty, fonts}), dir.filePath("fonts/A.sf2"));
+    QCOMPARE(MidiSynth::findSoundFont({dir.filePath("direct.sf2"), fonts}),
+             dir.filePath("direct.sf2"));
+
+    qputenv("QX_SOUNDFONT_PATH", QFile::encodeName(empty + u':' + fonts));
+    QCOMPARE(MidiSynth::defaultCandidates(), QStringList({empty, fonts}));
+    qputenv("QX_SOUNDFONT_PATH", "");
+    QCOMPARE(MidiSynth::defaultCandidates(), QStringList());
+    qunsetenv("QX_SOUNDFONT_PATH");
+    QVERIFY(!MidiSynth::defaultCandidates().isEmpty());
+
+    // A file that starts like a soundfont but is none loads as none.
+    MidiSynth broken({dir.filePath("direct.sf2")});
+    QVERIFY(!broken.synth());
+    QVERIFY(!broken.loaded());
+}
+
+void TestSoundPlayback::hostileFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("data");
+
+    QRandomGenerator random(20240601);
+    QByteArray noise(200000, 0);
+    for (char &c : noise)
+        c = char(random.bounded(256));
+    const QByteArray wav = readFile(mediaPath("tone.wav"));
+    const QByteArray adpcm = readFile(mediaPath("ima-adpcm-22050-mono.wav"));
+    const QByteArray mp3 = readFile(mediaPath("vbr.mp3"));
+    const QByteArray mid = TestMedia::midiWithTempoChanges();
+
+    QTest::newRow("empty wav") << "empty.wav" << QByteArray();
+    QTest::newRow("noise wav") << "noise.wav" << noise;
+    QTest::newRow("wav header only") << "head.wav" << wav.left(44);
+    QTest::newRow("truncated wav") << "cut.wav" << wav.left(wav.size() / 3);
+    QByteArray lying = wav;
+    lying[40] = lying[41] = lying[42] = char(0xff);
+    lying[43] = char(0x7f);
+    QTest::newRow("wav data size lies") << "lying.wav" << lying;
+    QByteArray badRate = wav;
+    badRate[24] = badRate[25] = badRate[26] = badRate[27] = char(0xff);
+    QTest::newRow("wav rate nonsense") << "rate.wav" << badRate;
+    QTest::newRow("truncated adpcm") << "cut-adpcm.wav" << adpcm.left(adpcm.size() / 2 + 17);
+    QTest::newRow("empty mp3") << "empty.mp3" << QByteArray();
+    QTest::newRow("noise mp3") << "noise.mp3" << noise;
+    QTest::newRow("zeros mp3") << "zeros.mp3" << QByteArray(100000, 0);
+    QTest::newRow("wav named mp3") << "wav.mp3" << wav.left(100000);
+    if (!mp3.isEmpty()) {
+        QTest::newRow("truncated mp3") << "cut.mp3" << mp3.left(mp3.size() / 2 + 3);
+        QByteArray holes = mp3;
+        for (qsizetype i = 1000; i < holes.size(); i += 997)
+            holes[i] = char(random.bounded(256));
+        QTest::newRow("damaged mp3") << "holes.mp3" << holes;
+    }
+    QTest::newRow("noise mid") << "noise.mid" << noise;
+    QTest::newRow("midi header only") << "head.mid" << mid.left(14);
+    QTest::newRow("truncated midi") << "cut.mid" << mid.left(mid.size() - 20);
+    QByteArray midNoise = mid.left(22) + noise.left(5000);
+    QTest::newRow("midi with noise track") << "noisetrack.mid" << midNoise;
+}
+
+// Whatever a damaged or mislabelled file holds: no crash, and a file that opens plays to its
+// end.
+void TestSoundPlayback::hostileFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, data);
+    const QString path = mediaPath(QStringLiteral("hostile-") + name);
+    QVERIFY(writeFile(path, data));
+    MediaLayer layer;
+    const QString reply = layer.send(openCommand(path));
+    if (reply.isEmpty()) {
+        qInfo("refused");
+        QCOMPARE(layer.send(QStringLiteral("status med length")), QString());
+        return;
+    }
+    QCOMPARE(reply, QStringLiteral("1"));
+    const int length = status(layer, "length");
+    qInfo("opens, %d ms long", length);
+    QVERIFY(length >= 0);
+    QVERIFY2(length < 60000, qPrintable(QStringLiteral("length %1").arg(length)));
+    layer.send(QStringLiteral("play med"));
+    QTRY_COMPARE_WITH_TIMEOUT(status(layer, "position"), length, hangGuardMs);
+}
+
+QTEST_GUILESS_MAIN(TestSoundPlayback)
+#include "tst_sound_playback.moc"
