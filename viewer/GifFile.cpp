@@ -1,5 +1,7 @@
 #include "GifFile.h"
 
+#include "GifLzwDecoder.h"
+
 #include <algorithm>
 #include <cstring>
 #include <gif_lib.h>
@@ -176,21 +178,20 @@ bool GifFile::scanImage(qint64 descriptorOffset)
     const qint64 paletteBytes = (flags & 0x80) ? 3LL << ((flags & 7) + 1) : 0;
     const qint64 dataOffset = descriptorOffset + 9 + paletteBytes + 1; // after the code size
     GifFrameRecord record;
-    if (ok == GIF_ERROR) {
-        // Either the descriptor or its colour table is cut off (not a frame), or the code
-        // size byte is missing or above 8, which giflib refuses.
-        if (m_source.size < dataOffset - 1)
-            return false;
-        record.codeSize = m_source.size >= dataOffset ? m_source.data[dataOffset - 1] : 0xff;
-    } else {
-        record.codeSize = m_source.data[dataOffset - 1];
-    }
     record.descriptorOffset = descriptorOffset;
+    record.dataOffset = dataOffset;
     record.rect = QRect(image.Left, image.Top, image.Width, image.Height);
-    record.interlaced = image.Interlace;
+    record.interlaced = flags & 0x40;
+    const bool complete = m_source.size >= dataOffset;
+    // When giflib refused the image with everything present, the code size is above 8.
+    record.codeSize = complete ? m_source.data[dataOffset - 1] : 0xff;
+    if (ok == GIF_ERROR && complete && record.codeSize <= 8)
+        return false;
     if (paletteBytes > 0) {
-        record.paletteOffset = descriptorOffset + 9;
-        record.paletteSize = quint16(paletteBytes / 3);
+        if (complete) {
+            record.paletteOffset = descriptorOffset + 9;
+            record.paletteSize = quint16(paletteBytes / 3);
+        }
     } else if (m_gif->SColorMap) {
         record.paletteOffset = 13;
         record.paletteSize = quint16(m_gif->SColorMap->ColorCount);
@@ -203,7 +204,7 @@ bool GifFile::scanImage(qint64 descriptorOffset)
     m_gceDelay = 0;
     m_gceTransparent = -1;
 
-    bool truncated = m_source.size < dataOffset;
+    bool truncated = !complete;
     if (!truncated)
         m_source.pos = skipSubBlocks(dataOffset, truncated);
     record.truncated = truncated;
@@ -321,6 +322,17 @@ bool GifFile::drawFrame(int index, QImage &canvas)
     int rows = record.interlaced ? height : clip.bottom() - record.rect.top() + 1;
     rows = int(std::min<qint64>(rows, kMaxDecodedPixelsPerFrame / width));
     m_line.resize(size_t(width));
+    if (record.codeSize > 8) {
+        GifLzwDecoder lzw(m_source.data, m_source.size, record.dataOffset, record.codeSize);
+        for (int r = 0; r < rows; ++r) {
+            const int y = record.rect.top() + (record.interlaced ? interlacedRow(r, height) : r);
+            const int decoded = lzw.read(m_line.data(), width);
+            blitRow(canvas, y, clip, record.rect.left(), decoded);
+            if (decoded < width)
+                return false;
+        }
+        return true;
+    }
     if (!beginFrame(record))
         return false;
     for (int r = 0; r < rows; ++r) {

@@ -17,18 +17,20 @@ struct GifFrameRecord
 
     qint64 descriptorOffset = 0; // first byte after the ',' separator of the image descriptor
     qint64 paletteOffset = -1;   // colour table used by this frame (local or global); -1: none
+    qint64 dataOffset = 0;       // first data sub-block, after the code size byte
     quint16 paletteSize = 0;     // entries in that colour table
     QRect rect;                  // as written in the file, not clipped to the canvas
     quint16 delayCs = 0;         // delay as written, in hundredths of a second
     qint16 transparentIndex = -1;
     Disposal disposal = Unspecified;
-    quint8 codeSize = 0; // minimum LZW code size as written
+    quint8 codeSize = 0; // minimum LZW code size as written; 0xff: missing
     bool interlaced = false;
     bool truncated = false; // its data ends with the file
     bool blankBase = false; // the canvas is fully transparent before this frame is drawn
 
-    // A code size above 8 cannot come from a valid encoder; such a frame draws nothing.
-    bool decodable() const { return codeSize <= 8 && paletteOffset >= 0; }
+    // giflib decodes code sizes up to 8, GifLzwDecoder 9 to 11; above that (or without a
+    // colour table) a frame draws nothing.
+    bool decodable() const { return codeSize <= 11 && paletteOffset >= 0; }
 
     // Browsers play a delay of 0 or 1 hundredths as 100 ms; so do we.
     int delayMs() const { return delayCs <= 1 ? 100 : int(delayCs) * 10; }
