@@ -49,7 +49,7 @@ void AniGIF::setFrame(qint16 frame)
 {
     if (!m_decoder.isLoaded())
         return;
-    show(std::clamp<int>(frame, 0, FrameCount() - 1));
+    display(std::clamp<int>(frame, 0, FrameCount() - 1));
     if (m_playing) {
         m_due = m_clock.elapsed() + m_decoder.delayMs(m_frame);
         m_leftAtPause = m_decoder.delayMs(m_frame);
@@ -128,7 +128,7 @@ void AniGIF::advance()
 {
     const int count = FrameCount();
     const int next = m_frame + 1 < count ? m_frame + 1 : 0;
-    show(next);
+    display(next);
     const qint64 now = m_clock.elapsed();
     const int delay = m_decoder.delayMs(next);
     m_due = m_due + delay < now - kMaxLagMs ? now + delay : m_due + delay;
@@ -159,7 +159,7 @@ void AniGIF::emitFrameChanged(int frame)
     }
 }
 
-void AniGIF::show(int frame)
+void AniGIF::display(int frame)
 {
     const QRect changed = m_decoder.showFrame(frame);
     m_frame = frame;

@@ -67,7 +67,7 @@ private:
     void advance();
     void arm(qint64 inMs);
     bool viewable() const;
-    void show(int frame);
+    void display(int frame);
     void emitFrameChanged(int frame);
 
     GifDecoder m_decoder;
