@@ -59,7 +59,7 @@ int GifDecoder::replayStart(int frame, bool &fromCurrent, int &fromShown)
     fromCurrent = false;
     fromShown = -1;
     int start = frame;
-    while (start > 0 && !record(start).blankBase)
+    while (start > 0 && !record(start).blankBase && !m_file.isCoveringFrame(start))
         --start;
     start = std::max(start, m_cache.latest(GifFrameCache::Kind::Base, frame));
     if (m_cache.keepsShownFrames()) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <gif_lib.h>
+#include <sys/mman.h>
 
 namespace {
 
@@ -70,6 +71,7 @@ GifFile::Status GifFile::open(const QString &path)
         return size > 0 ? Status::CannotOpen : Status::NotGif;
     }
     m_source = Source{data, size, 0, false, -1, 0};
+    m_mapped = true;
     const Status status = openSource();
     if (status != Status::Ok)
         close();
@@ -99,6 +101,8 @@ void GifFile::close()
     if (m_file.isOpen())
         m_file.close(); // also unmaps
     m_bytes.clear();
+    m_mapped = false;
+    m_touched = 0;
     m_source = Source{};
     m_canvasSize = QSize();
     m_loopCount = -1;
@@ -119,10 +123,14 @@ GifFile::Status GifFile::openSource()
         return Status::EmptyCanvas;
     if (qint64(m_gif->SWidth) * m_gif->SHeight > kMaxCanvasPixels)
         return Status::CanvasTooLarge;
+    m_touched = 0;
     scan();
     if (m_frames.empty())
         return Status::NoFrames;
     m_source.zeroTail = true;
+    if (m_source.size > kResidentFileBytes)
+        releasePages();
+    m_touched = 0;
     return Status::Ok;
 }
 
@@ -149,6 +157,10 @@ void GifFile::scan()
         if (type != IMAGE_DESC_RECORD_TYPE)
             break;
         const bool more = scanImage(m_source.pos);
+        if (m_mapped && m_source.pos - m_touched > kResidentFileBytes) {
+            releaseRange(m_touched, m_source.pos);
+            m_touched = m_source.pos;
+        }
         if (m_frames.size() > 1) {
             // Whether the canvas is blank before this frame follows from the previous one.
             const GifFrameRecord &prev = m_frames[m_frames.size() - 2];
@@ -200,6 +212,14 @@ bool GifFile::scanImage(qint64 descriptorOffset)
         m_gceDisposal <= 3 ? GifFrameRecord::Disposal(m_gceDisposal) : GifFrameRecord::Unspecified;
     record.delayCs = m_gceDelay;
     record.transparentIndex = m_gceTransparent;
+    if (record.codeSize <= 8) {
+        const int literals = 1 << record.codeSize;
+        record.coversCanvas =
+            record.paletteSize >= literals &&
+            (record.transparentIndex < 0 || record.transparentIndex >= literals) &&
+            record.rect.contains(QRect(QPoint(0, 0), m_canvasSize)) &&
+            record.disposal != GifFrameRecord::RestorePrevious;
+    }
     m_gceDisposal = 0;
     m_gceDelay = 0;
     m_gceTransparent = -1;
@@ -290,6 +310,38 @@ void GifFile::buildPalette(const GifFrameRecord &record)
         m_palette[i] = 0xff000000u | (quint32(rgb[0]) << 16) | (quint32(rgb[1]) << 8) | rgb[2];
     if (record.transparentIndex >= 0)
         m_palette[record.transparentIndex & 0xff] = 0;
+    m_paletteOpaque =
+        std::find(std::begin(m_palette), std::end(m_palette), 0u) == std::end(m_palette);
+}
+
+void GifFile::releasePages()
+{
+    releaseRange(0, m_source.size);
+    m_touched = 0;
+}
+
+// Hands the whole pages of a range of the mapping back to the page cache; reading them
+// again maps them in again.
+void GifFile::releaseRange(qint64 from, qint64 to)
+{
+    if (!m_mapped)
+        return;
+    constexpr qint64 kPage = 4096;
+    from = (from + kPage - 1) / kPage * kPage;
+    to = to / kPage * kPage;
+    if (to > from)
+        madvise(const_cast<uchar *>(m_source.data) + from, size_t(to - from), MADV_DONTNEED);
+}
+
+void GifFile::noteTouched(int index)
+{
+    if (!m_mapped || m_source.size <= kResidentFileBytes)
+        return;
+    const size_t next = size_t(index) + 1;
+    const qint64 end = next < m_frames.size() ? m_frames[next].descriptorOffset : m_source.size;
+    m_touched += end - m_frames[size_t(index)].descriptorOffset;
+    if (m_touched > kResidentFileBytes)
+        releasePages();
 }
 
 void GifFile::blitRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int pixels) const
@@ -299,6 +351,11 @@ void GifFile::blitRow(QImage &canvas, int y, const QRect &clip, int frameLeft, i
     auto *dst = reinterpret_cast<quint32 *>(canvas.scanLine(y));
     const int end = std::min(clip.right() + 1, frameLeft + pixels);
     const uchar *src = m_line.data() + (clip.left() - frameLeft);
+    if (m_paletteOpaque) {
+        for (int x = clip.left(); x < end; ++x)
+            dst[x] = m_palette[*src++];
+        return;
+    }
     for (int x = clip.left(); x < end; ++x) {
         const quint32 colour = m_palette[*src++];
         if (colour)
@@ -306,21 +363,27 @@ void GifFile::blitRow(QImage &canvas, int y, const QRect &clip, int frameLeft, i
     }
 }
 
-// Decodes row by row with DGifGetLine. giflib does not say how much of a row it decoded
-// before the data broke off, so a failed row is decoded again pixel by pixel.
 bool GifFile::drawFrame(int index, QImage &canvas)
 {
-    const GifFrameRecord &record = m_frames[size_t(index)];
+    GifFrameRecord &record = m_frames[size_t(index)];
     const QRect clip = record.rect.intersected(canvas.rect());
     if (clip.isEmpty())
         return true;
-    if (!record.decodable())
-        return false;
+    const bool whole = record.decodable() && decodeRows(record, clip, canvas);
+    record.decodedWhole = whole ? 1 : 0;
+    noteTouched(index);
+    return whole;
+}
+
+// Decodes row by row with DGifGetLine. giflib does not say how much of a row it decoded
+// before the data broke off, so a failed row is decoded again pixel by pixel.
+bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas)
+{
     buildPalette(record);
     const int width = record.rect.width();
     const int height = record.rect.height();
-    int rows = record.interlaced ? height : clip.bottom() - record.rect.top() + 1;
-    rows = int(std::min<qint64>(rows, kMaxDecodedPixelsPerFrame / width));
+    const int needed = record.interlaced ? height : clip.bottom() - record.rect.top() + 1;
+    const int rows = int(std::min<qint64>(needed, kMaxDecodedPixelsPerFrame / width));
     m_line.resize(size_t(width));
     if (record.codeSize > 8) {
         GifLzwDecoder lzw(m_source.data, m_source.size, record.dataOffset, record.codeSize);
@@ -331,7 +394,7 @@ bool GifFile::drawFrame(int index, QImage &canvas)
             if (decoded < width)
                 return false;
         }
-        return true;
+        return rows == needed;
     }
     if (!beginFrame(record))
         return false;
@@ -343,7 +406,7 @@ bool GifFile::drawFrame(int index, QImage &canvas)
         }
         blitRow(canvas, y, clip, record.rect.left(), width);
     }
-    return true;
+    return rows == needed;
 }
 
 void GifFile::salvageRow(const GifFrameRecord &record, int failedRow, int y, const QRect &clip,

@@ -32,6 +32,9 @@ public:
     static constexpr qint64 kMaxCanvasPixels = 4096LL * 4096;
     static constexpr int kMaxFrames = 32767;
     static constexpr qint64 kMaxDecodedPixelsPerFrame = 64LL * 1024 * 1024;
+    // Of a mapped file, about this much is kept resident; the rest is handed back to the
+    // page cache, so a long file does not count in full against the process.
+    static constexpr qint64 kResidentFileBytes = 16LL * 1024 * 1024;
 
     GifFile();
     ~GifFile();
@@ -53,6 +56,10 @@ public:
     // canvas size), clipped to the canvas. Returns false when the frame's data broke off;
     // everything decoded up to that pixel is drawn.
     bool drawFrame(int index, QImage &canvas);
+    bool isCoveringFrame(int index) const
+    {
+        return m_frames[size_t(index)].coversCanvas && m_frames[size_t(index)].decodedWhole == 1;
+    }
 
     // giflib appends a record to its SavedImages list for every image descriptor it reads;
     // we empty that list after each one. Exposed so tests can see it stays empty.
@@ -81,9 +88,13 @@ private:
     bool beginFrame(const GifFrameRecord &record);
     void dropSavedImages();
     void buildPalette(const GifFrameRecord &record);
+    bool decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas);
     void salvageRow(const GifFrameRecord &record, int failedRow, int y, const QRect &clip,
                     QImage &canvas);
     void blitRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int pixels) const;
+    void releasePages();
+    void releaseRange(qint64 from, qint64 to);
+    void noteTouched(int index);
 
     QFile m_file;
     QByteArray m_bytes;
@@ -94,6 +105,9 @@ private:
     std::vector<GifFrameRecord> m_frames;
     std::vector<uchar> m_line;
     quint32 m_palette[256] = {};
+    bool m_paletteOpaque = false;
+    bool m_mapped = false;
+    qint64 m_touched = 0; // bytes read since pages were last released (scan: the offset)
     // The graphic control extension waiting for the next image.
     quint8 m_gceDisposal = 0;
     quint16 m_gceDelay = 0;

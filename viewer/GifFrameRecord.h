@@ -27,6 +27,10 @@ struct GifFrameRecord
     bool interlaced = false;
     bool truncated = false; // its data ends with the file
     bool blankBase = false; // the canvas is fully transparent before this frame is drawn
+    // Every pixel of the canvas gets an opaque colour from this frame if its data is whole,
+    // and its disposal does not need what was below: what came before does not matter.
+    bool coversCanvas = false;
+    qint8 decodedWhole = -1; // learnt at the first decode: 1 all data there, 0 not, -1 unknown
 
     // giflib decodes code sizes up to 8, GifLzwDecoder 9 to 11; above that (or without a
     // colour table) a frame draws nothing.

@@ -43,7 +43,7 @@ QString picture(const QImage &canvas)
     return out;
 }
 
-QByteArray mixedAnimation(QSize size, int count, quint32 seed)
+QByteArray mixedAnimation(QSize size, int count, quint32 seed, int coveringEvery)
 {
     QRandomGenerator random(seed);
     GifWriter writer(size, palette());
@@ -63,8 +63,13 @@ QByteArray mixedAnimation(QSize size, int count, quint32 seed)
         if (random.bounded(5) == 0)
             f.localPalette = {qRgb(0, 255, 255), qRgb(255, 255, 0), qRgb(255, 0, 0),
                               qRgb(255, 255, 255)};
+        if (coveringEvery > 0 && i % coveringEvery == coveringEvery - 1) {
+            f.rect = QRect(QPoint(0, 0), size);
+            f.transparentIndex = -1;
+            f.disposal = int(random.bounded(3));
+        }
         const int colours = f.localPalette.isEmpty() ? 8 : 4;
-        f.pixels.resize(size_t(w) * size_t(h));
+        f.pixels.resize(size_t(f.rect.width()) * size_t(f.rect.height()));
         for (auto &p : f.pixels)
             p = uchar(random.bounded(colours));
         writer.addFrame(f);

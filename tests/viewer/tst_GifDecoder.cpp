@@ -190,10 +190,13 @@ void tst_GifDecoder::seekEqualsSequential_data()
     QTest::addColumn<int>("frames");
     QTest::addColumn<qsizetype>("cacheCap");
     QTest::addColumn<quint32>("seed");
-    QTest::newRow("every shown frame kept") << 120 << GifFrameCache::kDefaultBudgetCap << 1u;
-    QTest::newRow("snapshots every few frames") << 300 << qsizetype(24 * 1536) << 2u;
-    QTest::newRow("one snapshot") << 60 << qsizetype(1536) << 3u;
-    QTest::newRow("no cache") << 80 << qsizetype(0) << 4u;
+    QTest::addColumn<int>("coveringEvery");
+    QTest::newRow("every shown frame kept") << 120 << GifFrameCache::kDefaultBudgetCap << 1u << 0;
+    QTest::newRow("snapshots every few frames") << 300 << qsizetype(24 * 1536) << 2u << 0;
+    QTest::newRow("one snapshot") << 60 << qsizetype(1536) << 3u << 0;
+    QTest::newRow("no cache") << 80 << qsizetype(0) << 4u << 0;
+    QTest::newRow("opaque full frames now and then") << 150 << qsizetype(0) << 5u << 7;
+    QTest::newRow("opaque full frames, snapshots") << 150 << qsizetype(4 * 1536) << 6u << 4;
 }
 
 void tst_GifDecoder::seekEqualsSequential()
@@ -201,7 +204,8 @@ void tst_GifDecoder::seekEqualsSequential()
     QFETCH(int, frames);
     QFETCH(qsizetype, cacheCap);
     QFETCH(quint32, seed);
-    const QByteArray bytes = TestGifs::mixedAnimation(QSize(24, 16), frames, seed);
+    QFETCH(int, coveringEvery);
+    const QByteArray bytes = TestGifs::mixedAnimation(QSize(24, 16), frames, seed, coveringEvery);
     GifDecoder sequential(0);
     QVERIFY(sequential.loadData(bytes));
     QCOMPARE(sequential.frameCount(), frames);
