@@ -1,0 +1,250 @@
+// Figures for the GIF engine, on GIFs generated here with giflib's encoder:
+//   load       LoadFile until frame 0 is ready (median of 5)
+//   engine     composed frames per second and megapixels per second, no cache (every frame
+//              decoded), next to plain giflib streaming (DGifGetLine, no compositing) and Qt's
+//              own GIF reader (QImageReader)
+//   seek       median time to show a random frame, default cache, after one pass
+//   peak RSS   of a child process that loads the file and plays it twice
+//   playback   AniGIF playing 300 frames of 20 ms, against the 6 s their delays add up to
+// Run: bench_viewer [--quick]
+#include "AniGIF.h"
+#include "GifDecoder.h"
+#include "TestGifs.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageReader>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <gif_lib.h>
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+double msSince(const QElapsedTimer &t)
+{
+    return t.nsecsElapsed() / 1e6;
+}
+
+int readFile(GifFileType *gif, GifByteType *buffer, int length)
+{
+    auto *file = static_cast<QFile *>(gif->UserData);
+    return int(file->read(reinterpret_cast<char *>(buffer), length));
+}
+
+// Plain giflib: every image's rows decoded, nothing composed. Returns decoded pixels.
+qint64 giflibStream(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    int error = 0;
+    GifFileType *gif = DGifOpen(&file, readFile, &error);
+    if (!gif)
+        return 0;
+    qint64 pixels = 0;
+    std::vector<GifPixelType> line;
+    GifRecordType type;
+    while (DGifGetRecordType(gif, &type) == GIF_OK && type != TERMINATE_RECORD_TYPE) {
+        if (type == IMAGE_DESC_RECORD_TYPE) {
+            if (DGifGetImageDesc(gif) == GIF_ERROR)
+                break;
+            GifFreeSavedImages(gif);
+            gif->ImageCount = 0;
+            line.resize(size_t(std::max(1, gif->Image.Width)));
+            for (int y = 0; y < gif->Image.Height; ++y) {
+                if (DGifGetLine(gif, line.data(), gif->Image.Width) == GIF_ERROR)
+                    break;
+            }
+            pixels += qint64(gif->Image.Width) * gif->Image.Height;
+        } else if (type == EXTENSION_RECORD_TYPE) {
+            int code;
+            GifByteType *block;
+            if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+                break;
+            while (block && DGifGetExtensionNext(gif, &block) == GIF_OK) {
+            }
+        }
+    }
+    DGifCloseFile(gif, &error);
+    return pixels;
+}
+
+qint64 statusKb(const QByteArray &key)
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+int rssChild(const QString &path)
+{
+    GifDecoder gif;
+    if (!gif.loadFile(path))
+        return 1;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < gif.frameCount(); ++i)
+            gif.showFrame(i);
+    }
+    std::printf("%lld (now anon %lld, file %lld)\n", statusKb("VmHWM:"), statusKb("RssAnon:"),
+                statusKb("RssFile:"));
+    return 0;
+}
+
+struct Sample
+{
+    const char *name;
+    QString path;
+    qint64 canvasPixels;
+};
+
+void measure(const Sample &s, const QString &self, int rounds)
+{
+    std::vector<double> loads;
+    for (int i = 0; i < 5; ++i) {
+        GifDecoder gif;
+        QElapsedTimer t;
+        t.start();
+        gif.loadFile(s.path);
+        loads.push_back(msSince(t));
+    }
+    GifDecoder plain(0);
+    plain.loadFile(s.path);
+    const int frames = plain.frameCount();
+    QElapsedTimer t;
+    t.start();
+    qint64 decoded = 0;
+    for (int r = 0; r < rounds; ++r) {
+        if (frames == 1) { // a load decodes the one frame
+            plain.loadFile(s.path);
+            ++decoded;
+            continue;
+        }
+        for (int i = 0; i < frames; ++i)
+            plain.showFrame(i);
+        plain.showFrame(1); // so the next round decodes frame 0 again
+    }
+    const double engineMs = msSince(t);
+    decoded += plain.stats().framesDecoded;
+    const double engineMps = decoded * double(s.canvasPixels) / 1e3 / engineMs;
+
+    t.restart();
+    qint64 streamPixels = 0;
+    for (int r = 0; r < rounds; ++r)
+        streamPixels += giflibStream(s.path);
+    const double giflibMps = streamPixels / 1e3 / msSince(t);
+
+    t.restart();
+    qint64 qtFrames = 0;
+    for (int r = 0; r < rounds; ++r) {
+        QImageReader reader(s.path);
+        reader.setAllocationLimit(1024);
+        QImage image;
+        while (reader.read(&image))
+            ++qtFrames;
+    }
+    const double qtMps = qtFrames * double(s.canvasPixels) / 1e3 / msSince(t);
+
+    GifDecoder gif;
+    gif.loadFile(s.path);
+    for (int i = 0; i < frames; ++i)
+        gif.showFrame(i);
+    std::vector<double> seeks;
+    QRandomGenerator random(42);
+    for (int i = 0; i < 50; ++i) {
+        const int f = int(random.bounded(frames));
+        QElapsedTimer st;
+        st.start();
+        gif.showFrame(f);
+        seeks.push_back(msSince(st));
+    }
+
+    QProcess child;
+    child.start(self, {"--rss", s.path});
+    child.waitForFinished(-1);
+    const QByteArray rss = child.readAllStandardOutput().trimmed();
+
+    std::printf("%-26s frames %5d | load+frame0 %8.2f ms | engine %7.1f fps %7.1f MP/s | "
+                "giflib %7.1f MP/s (ratio %.2f) | Qt %7.1f MP/s | seek median %6.2f ms | "
+                "cache %s k=%d | peak RSS %s kB\n",
+                s.name, frames, median(loads), decoded * 1e3 / engineMs, engineMps, giflibMps,
+                engineMps / giflibMps, qtMps, median(seeks),
+                gif.stats().cachesShownFrames ? "shown" : "snap", gif.stats().snapshotInterval,
+                rss.constData());
+    std::fflush(stdout);
+}
+
+void playback(const QString &path, int frames, int delayMs)
+{
+    AniGIF gif;
+    gif.show();
+    gif.setLoops(1);
+    int reports = 0;
+    QElapsedTimer t;
+    QObject::connect(&gif, &AniGIF::FrameChanged, [&] { ++reports; });
+    t.start();
+    gif.LoadFile(path);
+    while (reports < frames - 1 && t.elapsed() < frames * delayMs * 3)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const double took = msSince(t);
+    std::printf("playback: %d frames of %d ms took %.1f ms, delays add up to %d ms (%+.2f%%)\n",
+                frames, delayMs, took, frames * delayMs,
+                100.0 * (took - frames * delayMs) / (frames * delayMs));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && QByteArray(argv[1]) == "--rss") {
+        QCoreApplication app(argc, argv);
+        return rssChild(QString::fromLocal8Bit(argv[2]));
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const bool quick = app.arguments().contains("--quick");
+    QTemporaryDir dir;
+    auto write = [&](const char *name, const QByteArray &bytes) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", name);
+        return path;
+    };
+    std::printf("generating ...\n");
+    std::fflush(stdout);
+    std::vector<Sample> samples = {
+        {"1920x1080 x60, palette each",
+         write("hd.gif", TestGifs::plainAnimation({1920, 1080}, quick ? 12 : 60, true)),
+         1920 * 1080},
+        {"480x320 x200", write("mid.gif", TestGifs::plainAnimation({480, 320}, 200, false)),
+         480 * 320},
+        {"480x320 x2000", write("long.gif", TestGifs::plainAnimation({480, 320}, 2000, false)),
+         480 * 320},
+        {"480x320 x20", write("short.gif", TestGifs::plainAnimation({480, 320}, 20, false)),
+         480 * 320},
+        {"4000x4000 x1", write("big.gif", TestGifs::plainAnimation({4000, 4000}, 1, false)),
+         4000 * 4000},
+        {"32x32 x2000", write("tiny.gif", TestGifs::plainAnimation({32, 32}, 2000, false)),
+         32 * 32},
+    };
+    for (const Sample &s : samples)
+        measure(s, app.applicationFilePath(), quick ? 1 : 3);
+    playback(write("play.gif", TestGifs::plainAnimation({64, 64}, 300, false, 2)), 300, 20);
+    return 0;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "GifWriter.h"
+
+#include <QImage>
+#include <QString>
+
+// Pictures as text for the viewer's tests: one character per pixel, rows joined by '/'.
+// Letters name colours of the test palette; '.' is a transparent pixel.
+namespace TestGifs {
+
+// Palette index i has the colour named by kKeys[i]; index 7 ('t') is the one tests make
+// transparent.
+inline const QString kKeys = QStringLiteral("KRGBWYCt");
+QVector<QRgb> palette();
+
+GifWriter::Frame frame(const QRect &rect, const QString &picture, int disposal = 0,
+                       int transparentIndex = -1);
+// The canvas as text; colours outside the palette show as '?'.
+QString picture(const QImage &canvas);
+
+// An animation of `count` frames on a `size` canvas that uses every disposal, transparency,
+// interlace, local palettes and frames partly outside the canvas, chosen by a seeded
+// generator.
+// With `coveringEvery` > 0, every so many frames is opaque and covers the whole canvas.
+QByteArray mixedAnimation(QSize size, int count, quint32 seed, int coveringEvery = 0);
+// `count` full-canvas frames of a simple moving pattern, a palette each when asked.
+QByteArray plainAnimation(QSize size, int count, bool paletteEach, int delayCs = 4);
+
+} // namespace TestGifs

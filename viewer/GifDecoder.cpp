@@ -1,0 +1,187 @@
+#include "GifDecoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+GifDecoder::GifDecoder(qsizetype cacheBudgetCap) : m_cacheBudgetCap(cacheBudgetCap) {}
+
+bool GifDecoder::loadFile(const QString &path)
+{
+    close();
+    return finishLoad(m_file.open(path));
+}
+
+bool GifDecoder::loadData(const QByteArray &bytes)
+{
+    close();
+    return finishLoad(m_file.openData(bytes));
+}
+
+bool GifDecoder::finishLoad(GifFile::Status status)
+{
+    m_status = status;
+    if (status != GifFile::Status::Ok) {
+        close();
+        m_status = status;
+        return false;
+    }
+    m_canvas = QImage(m_file.canvasSize(), QImage::Format_ARGB32_Premultiplied);
+    if (m_canvas.isNull()) { // allocation failed
+        close();
+        m_status = GifFile::Status::CanvasTooLarge;
+        return false;
+    }
+    m_canvas.fill(0);
+    m_cache.reset(m_canvas.size(), frameCount(), m_cacheBudgetCap);
+    showFrame(0);
+    return true;
+}
+
+void GifDecoder::close()
+{
+    m_file.close();
+    m_cache.clear();
+    m_canvas = QImage();
+    m_saveUnder.clear();
+    m_saveUnder.shrink_to_fit();
+    m_saveUnderRect = QRect();
+    m_current = -1;
+    m_canContinue = false;
+    m_framesDecoded = 0;
+    m_status = GifFile::Status::Closed;
+}
+
+// The latest frame s <= frame whose starting canvas is cheapest to get: continuing from the
+// frame on show, a frame known to start on a blank canvas, a base snapshot, or (when shown
+// frames are kept) the frame after a kept one.
+int GifDecoder::replayStart(int frame, bool &fromCurrent, int &fromShown)
+{
+    fromCurrent = false;
+    fromShown = -1;
+    int start = frame;
+    while (start > 0 && !record(start).blankBase && !m_file.isCoveringFrame(start))
+        --start;
+    start = std::max(start, m_cache.latest(GifFrameCache::Kind::Base, frame));
+    if (m_cache.keepsShownFrames()) {
+        for (int f = frame - 1; f >= start; --f) {
+            if (m_cache.find(GifFrameCache::Kind::Shown, f) &&
+                record(f).disposal != GifFrameRecord::RestorePrevious) {
+                fromShown = f;
+                start = f + 1;
+                break;
+            }
+        }
+    }
+    if (m_canContinue && m_current >= 0 && m_current < frame && m_current + 1 >= start) {
+        fromCurrent = true;
+        fromShown = -1;
+        start = m_current + 1;
+    }
+    return start;
+}
+
+QRect GifDecoder::showFrame(int frame)
+{
+    if (!isLoaded() || frame < 0 || frame >= frameCount() || frame == m_current)
+        return {};
+    if (const QImage *shown = m_cache.find(GifFrameCache::Kind::Shown, frame)) {
+        std::memcpy(m_canvas.bits(), shown->constBits(), size_t(m_canvas.sizeInBytes()));
+        m_current = frame;
+        m_canContinue = record(frame).disposal != GifFrameRecord::RestorePrevious;
+        return m_canvas.rect();
+    }
+    bool fromCurrent = false;
+    int fromShown = -1;
+    const int start = replayStart(frame, fromCurrent, fromShown);
+    QRect changed;
+    if (fromCurrent) {
+        changed = dispose(m_current);
+    } else {
+        changed = m_canvas.rect();
+        if (fromShown >= 0) {
+            const QImage *shown = m_cache.find(GifFrameCache::Kind::Shown, fromShown);
+            std::memcpy(m_canvas.bits(), shown->constBits(), size_t(m_canvas.sizeInBytes()));
+            dispose(fromShown);
+        } else if (const QImage *base = m_cache.find(GifFrameCache::Kind::Base, start)) {
+            std::memcpy(m_canvas.bits(), base->constBits(), size_t(m_canvas.sizeInBytes()));
+        } else {
+            m_canvas.fill(0);
+        }
+    }
+    for (int f = start; f < frame; ++f) {
+        enterBase(f);
+        drawFrame(f);
+        m_cache.store(GifFrameCache::Kind::Shown, f, m_canvas);
+        dispose(f);
+        changed = m_canvas.rect();
+    }
+    enterBase(frame);
+    changed |= drawFrame(frame);
+    m_cache.store(GifFrameCache::Kind::Shown, frame, m_canvas);
+    m_current = frame;
+    m_canContinue = true;
+    return changed;
+}
+
+void GifDecoder::enterBase(int frame)
+{
+    if (!record(frame).blankBase)
+        m_cache.store(GifFrameCache::Kind::Base, frame, m_canvas);
+}
+
+QRect GifDecoder::drawFrame(int frame)
+{
+    const GifFrameRecord &rec = record(frame);
+    const QRect clip = rec.rect.intersected(m_canvas.rect());
+    if (rec.disposal == GifFrameRecord::RestorePrevious && !clip.isEmpty()) {
+        m_saveUnder.resize(size_t(clip.width()) * size_t(clip.height()));
+        quint32 *out = m_saveUnder.data();
+        for (int y = clip.top(); y <= clip.bottom(); ++y, out += clip.width()) {
+            const auto *row = reinterpret_cast<const quint32 *>(m_canvas.constScanLine(y));
+            std::memcpy(out, row + clip.left(), size_t(clip.width()) * 4);
+        }
+        m_saveUnderRect = clip;
+    }
+    m_file.drawFrame(frame, m_canvas);
+    ++m_framesDecoded;
+    return clip;
+}
+
+QRect GifDecoder::dispose(int frame)
+{
+    const GifFrameRecord &rec = record(frame);
+    const QRect clip = rec.rect.intersected(m_canvas.rect());
+    if (clip.isEmpty())
+        return {};
+    if (rec.disposal == GifFrameRecord::RestoreBackground) {
+        for (int y = clip.top(); y <= clip.bottom(); ++y) {
+            auto *row = reinterpret_cast<quint32 *>(m_canvas.scanLine(y));
+            std::fill(row + clip.left(), row + clip.right() + 1, 0u);
+        }
+        return clip;
+    }
+    if (rec.disposal == GifFrameRecord::RestorePrevious && m_saveUnderRect == clip) {
+        const quint32 *in = m_saveUnder.data();
+        for (int y = clip.top(); y <= clip.bottom(); ++y, in += clip.width()) {
+            auto *row = reinterpret_cast<quint32 *>(m_canvas.scanLine(y));
+            std::memcpy(row + clip.left(), in, size_t(clip.width()) * 4);
+        }
+        return clip;
+    }
+    return {};
+}
+
+GifDecoder::Stats GifDecoder::stats() const
+{
+    Stats s;
+    s.canvasBytes = m_canvas.sizeInBytes();
+    s.saveUnderBytes = qsizetype(m_saveUnder.capacity() * sizeof(quint32));
+    s.lineBufferBytes = m_file.lineBufferBytes();
+    s.cacheBytes = m_cache.bytesUsed();
+    s.cacheBudget = m_cache.budget();
+    s.snapshotInterval = m_cache.snapshotInterval();
+    s.cachesShownFrames = m_cache.keepsShownFrames();
+    s.giflibSavedImages = m_file.giflibSavedImageCount();
+    s.framesDecoded = m_framesDecoded;
+    return s;
+}

@@ -1,0 +1,426 @@
+#include "GifFile.h"
+
+#include "GifLzwDecoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <gif_lib.h>
+#include <sys/mman.h>
+
+namespace {
+
+int readSource(GifFileType *gif, GifByteType *buffer, int length)
+{
+    auto *source = static_cast<GifFile::Source *>(gif->UserData);
+    if (length <= 0)
+        return 0;
+    const qint64 left = std::max<qint64>(0, source->size - source->pos);
+    const int count = int(std::min<qint64>(length, left));
+    if (count > 0) {
+        std::memcpy(buffer, source->data + source->pos, size_t(count));
+        if (source->patchPos >= source->pos && source->patchPos < source->pos + count)
+            buffer[source->patchPos - source->pos] = source->patchValue;
+    }
+    source->pos += count;
+    if (count < length && source->zeroTail) {
+        std::memset(buffer + count, 0, size_t(length - count));
+        source->pos += length - count;
+        return length;
+    }
+    return count;
+}
+
+// Row of the frame that the r-th row of an interlaced stream fills: every 8th row from 0,
+// every 8th from 4, every 4th from 2, every 2nd from 1.
+int interlacedRow(int r, int height)
+{
+    const int pass1 = (height + 7) / 8;
+    if (r < pass1)
+        return r * 8;
+    r -= pass1;
+    const int pass2 = (height + 3) / 8;
+    if (r < pass2)
+        return 4 + r * 8;
+    r -= pass2;
+    const int pass3 = (height + 1) / 4;
+    if (r < pass3)
+        return 2 + r * 4;
+    r -= pass3;
+    return 1 + r * 2;
+}
+
+} // namespace
+
+GifFile::GifFile() = default;
+
+GifFile::~GifFile()
+{
+    close();
+}
+
+GifFile::Status GifFile::open(const QString &path)
+{
+    close();
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadOnly))
+        return Status::CannotOpen;
+    const qint64 size = m_file.size();
+    uchar *data = size > 0 ? m_file.map(0, size) : nullptr;
+    if (!data) {
+        m_file.close();
+        return size > 0 ? Status::CannotOpen : Status::NotGif;
+    }
+    m_source = Source{data, size, 0, false, -1, 0};
+    m_mapped = true;
+    const Status status = openSource();
+    if (status != Status::Ok)
+        close();
+    return status;
+}
+
+GifFile::Status GifFile::openData(const QByteArray &bytes)
+{
+    close();
+    m_bytes = bytes;
+    m_source = Source{
+        reinterpret_cast<const uchar *>(m_bytes.constData()), m_bytes.size(), 0, false, -1, 0};
+    const Status status = openSource();
+    if (status != Status::Ok)
+        close();
+    return status;
+}
+
+void GifFile::close()
+{
+    if (m_gif) {
+        dropSavedImages();
+        int error = 0;
+        DGifCloseFile(m_gif, &error);
+        m_gif = nullptr;
+    }
+    if (m_file.isOpen())
+        m_file.close(); // also unmaps
+    m_bytes.clear();
+    m_mapped = false;
+    m_touched = 0;
+    m_source = Source{};
+    m_canvasSize = QSize();
+    m_loopCount = -1;
+    m_frames.clear();
+    m_frames.shrink_to_fit();
+    m_line.clear();
+    m_line.shrink_to_fit();
+}
+
+GifFile::Status GifFile::openSource()
+{
+    int error = 0;
+    m_gif = DGifOpen(&m_source, readSource, &error);
+    if (!m_gif)
+        return Status::NotGif;
+    m_canvasSize = QSize(m_gif->SWidth, m_gif->SHeight);
+    if (m_canvasSize.isEmpty())
+        return Status::EmptyCanvas;
+    if (qint64(m_gif->SWidth) * m_gif->SHeight > kMaxCanvasPixels)
+        return Status::CanvasTooLarge;
+    m_touched = 0;
+    scan();
+    if (m_frames.empty())
+        return Status::NoFrames;
+    m_source.zeroTail = true;
+    if (m_source.size > kResidentFileBytes)
+        releasePages();
+    m_touched = 0;
+    return Status::Ok;
+}
+
+// Walks the records with giflib's record-level calls. Image data is skipped by its sub-block
+// lengths without decoding; each image leaves one GifFrameRecord. The scan stops at the
+// trailer, at the end of the data, or at anything it cannot read; what was found stands.
+void GifFile::scan()
+{
+    m_gceDisposal = 0;
+    m_gceDelay = 0;
+    m_gceTransparent = -1;
+    bool previousBlank = true;
+    while (int(m_frames.size()) < kMaxFrames) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(m_gif, &type) == GIF_ERROR)
+            break;
+        if (type == TERMINATE_RECORD_TYPE)
+            break;
+        if (type == EXTENSION_RECORD_TYPE) {
+            if (!scanExtension())
+                break;
+            continue;
+        }
+        if (type != IMAGE_DESC_RECORD_TYPE)
+            break;
+        const bool more = scanImage(m_source.pos);
+        if (m_mapped && m_source.pos - m_touched > kResidentFileBytes) {
+            releaseRange(m_touched, m_source.pos);
+            m_touched = m_source.pos;
+        }
+        if (m_frames.size() > 1) {
+            // Whether the canvas is blank before this frame follows from the previous one.
+            const GifFrameRecord &prev = m_frames[m_frames.size() - 2];
+            const QRect canvas(QPoint(0, 0), m_canvasSize);
+            if (prev.disposal == GifFrameRecord::RestoreBackground)
+                previousBlank = previousBlank || prev.rect.contains(canvas);
+            else if (prev.disposal != GifFrameRecord::RestorePrevious)
+                previousBlank = false;
+            m_frames.back().blankBase = previousBlank;
+        } else if (!m_frames.empty()) {
+            m_frames.back().blankBase = true;
+        }
+        if (!more)
+            break;
+    }
+    dropSavedImages();
+}
+
+bool GifFile::scanImage(qint64 descriptorOffset)
+{
+    const int ok = DGifGetImageDesc(m_gif);
+    dropSavedImages();
+    const GifImageDesc &image = m_gif->Image;
+    if (m_source.size < descriptorOffset + 9)
+        return false;
+    const uchar flags = m_source.data[descriptorOffset + 8];
+    const qint64 paletteBytes = (flags & 0x80) ? 3LL << ((flags & 7) + 1) : 0;
+    const qint64 dataOffset = descriptorOffset + 9 + paletteBytes + 1; // after the code size
+    GifFrameRecord record;
+    record.descriptorOffset = descriptorOffset;
+    record.dataOffset = dataOffset;
+    record.rect = QRect(image.Left, image.Top, image.Width, image.Height);
+    record.interlaced = flags & 0x40;
+    const bool complete = m_source.size >= dataOffset;
+    // When giflib refused the image with everything present, the code size is above 8.
+    record.codeSize = complete ? m_source.data[dataOffset - 1] : 0xff;
+    if (ok == GIF_ERROR && complete && record.codeSize <= 8)
+        return false;
+    if (paletteBytes > 0) {
+        if (complete) {
+            record.paletteOffset = descriptorOffset + 9;
+            record.paletteSize = quint16(paletteBytes / 3);
+        }
+    } else if (m_gif->SColorMap) {
+        record.paletteOffset = 13;
+        record.paletteSize = quint16(m_gif->SColorMap->ColorCount);
+    }
+    record.disposal =
+        m_gceDisposal <= 3 ? GifFrameRecord::Disposal(m_gceDisposal) : GifFrameRecord::Unspecified;
+    record.delayCs = m_gceDelay;
+    record.transparentIndex = m_gceTransparent;
+    if (record.codeSize <= 8) {
+        const int literals = 1 << record.codeSize;
+        record.coversCanvas =
+            record.paletteSize >= literals &&
+            (record.transparentIndex < 0 || record.transparentIndex >= literals) &&
+            record.rect.contains(QRect(QPoint(0, 0), m_canvasSize)) &&
+            record.disposal != GifFrameRecord::RestorePrevious;
+    }
+    m_gceDisposal = 0;
+    m_gceDelay = 0;
+    m_gceTransparent = -1;
+
+    bool truncated = !complete;
+    if (!truncated)
+        m_source.pos = skipSubBlocks(dataOffset, truncated);
+    record.truncated = truncated;
+    m_frames.push_back(record);
+    return !truncated;
+}
+
+bool GifFile::scanExtension()
+{
+    int code = 0;
+    GifByteType *block = nullptr;
+    if (DGifGetExtension(m_gif, &code, &block) == GIF_ERROR)
+        return false;
+    if (code == GRAPHICS_EXT_FUNC_CODE && block) {
+        GraphicsControlBlock gcb;
+        if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK) {
+            m_gceDisposal = quint8(gcb.DisposalMode);
+            m_gceDelay = quint16(gcb.DelayTime);
+            m_gceTransparent = qint16(gcb.TransparentColor);
+        }
+    }
+    const bool loopApp = code == APPLICATION_EXT_FUNC_CODE && block && block[0] == 11 &&
+                         (std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0 ||
+                          std::memcmp(block + 1, "ANIMEXTS1.0", 11) == 0);
+    while (block) {
+        if (DGifGetExtensionNext(m_gif, &block) == GIF_ERROR)
+            return false;
+        if (loopApp && block && block[0] >= 3 && block[1] == 1 && m_loopCount < 0)
+            m_loopCount = block[2] | (block[3] << 8);
+    }
+    return true;
+}
+
+// Skips a chain of data sub-blocks starting at `pos`; returns the offset after its
+// terminator. When the file ends inside the chain, remembers how to patch the last count
+// byte so that decoding later uses every byte present.
+qint64 GifFile::skipSubBlocks(qint64 pos, bool &truncated)
+{
+    const uchar *data = m_source.data;
+    const qint64 size = m_source.size;
+    while (pos < size) {
+        const int count = data[pos];
+        if (count == 0)
+            return pos + 1;
+        if (pos + 1 + count > size) {
+            m_source.patchPos = pos;
+            m_source.patchValue = uchar(size - pos - 1);
+            truncated = true;
+            return size;
+        }
+        pos += 1 + count;
+    }
+    truncated = true;
+    return size;
+}
+
+void GifFile::dropSavedImages()
+{
+    if (!m_gif)
+        return;
+    GifFreeSavedImages(m_gif);
+    m_gif->ImageCount = 0; // giflib does not reset it, and would write past the new array
+}
+
+int GifFile::giflibSavedImageCount() const
+{
+    return m_gif && m_gif->SavedImages ? m_gif->ImageCount : 0;
+}
+
+bool GifFile::beginFrame(const GifFrameRecord &record)
+{
+    m_source.pos = record.descriptorOffset;
+    const int ok = DGifGetImageDesc(m_gif);
+    dropSavedImages();
+    return ok == GIF_OK;
+}
+
+void GifFile::buildPalette(const GifFrameRecord &record)
+{
+    std::fill(std::begin(m_palette), std::end(m_palette), 0u);
+    const uchar *rgb = m_source.data + record.paletteOffset;
+    for (int i = 0; i < record.paletteSize; ++i, rgb += 3)
+        m_palette[i] = 0xff000000u | (quint32(rgb[0]) << 16) | (quint32(rgb[1]) << 8) | rgb[2];
+    if (record.transparentIndex >= 0)
+        m_palette[record.transparentIndex & 0xff] = 0;
+    m_paletteOpaque =
+        std::find(std::begin(m_palette), std::end(m_palette), 0u) == std::end(m_palette);
+}
+
+void GifFile::releasePages()
+{
+    releaseRange(0, m_source.size);
+    m_touched = 0;
+}
+
+// Hands the whole pages of a range of the mapping back to the page cache; reading them
+// again maps them in again.
+void GifFile::releaseRange(qint64 from, qint64 to)
+{
+    if (!m_mapped)
+        return;
+    constexpr qint64 kPage = 4096;
+    from = (from + kPage - 1) / kPage * kPage;
+    to = to / kPage * kPage;
+    if (to > from)
+        madvise(const_cast<uchar *>(m_source.data) + from, size_t(to - from), MADV_DONTNEED);
+}
+
+void GifFile::noteTouched(int index)
+{
+    if (!m_mapped || m_source.size <= kResidentFileBytes)
+        return;
+    const size_t next = size_t(index) + 1;
+    const qint64 end = next < m_frames.size() ? m_frames[next].descriptorOffset : m_source.size;
+    m_touched += end - m_frames[size_t(index)].descriptorOffset;
+    if (m_touched > kResidentFileBytes)
+        releasePages();
+}
+
+void GifFile::blitRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int pixels) const
+{
+    if (y < clip.top() || y > clip.bottom())
+        return;
+    auto *dst = reinterpret_cast<quint32 *>(canvas.scanLine(y));
+    const int end = std::min(clip.right() + 1, frameLeft + pixels);
+    const uchar *src = m_line.data() + (clip.left() - frameLeft);
+    if (m_paletteOpaque) {
+        for (int x = clip.left(); x < end; ++x)
+            dst[x] = m_palette[*src++];
+        return;
+    }
+    for (int x = clip.left(); x < end; ++x) {
+        const quint32 colour = m_palette[*src++];
+        if (colour)
+            dst[x] = colour;
+    }
+}
+
+bool GifFile::drawFrame(int index, QImage &canvas)
+{
+    GifFrameRecord &record = m_frames[size_t(index)];
+    const QRect clip = record.rect.intersected(canvas.rect());
+    if (clip.isEmpty())
+        return true;
+    const bool whole = record.decodable() && decodeRows(record, clip, canvas);
+    record.decodedWhole = whole ? 1 : 0;
+    noteTouched(index);
+    return whole;
+}
+
+// Decodes row by row with DGifGetLine. giflib does not say how much of a row it decoded
+// before the data broke off, so a failed row is decoded again pixel by pixel.
+bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas)
+{
+    buildPalette(record);
+    const int width = record.rect.width();
+    const int height = record.rect.height();
+    const int needed = record.interlaced ? height : clip.bottom() - record.rect.top() + 1;
+    const int rows = int(std::min<qint64>(needed, kMaxDecodedPixelsPerFrame / width));
+    m_line.resize(size_t(width));
+    if (record.codeSize > 8) {
+        GifLzwDecoder lzw(m_source.data, m_source.size, record.dataOffset, record.codeSize);
+        for (int r = 0; r < rows; ++r) {
+            const int y = record.rect.top() + (record.interlaced ? interlacedRow(r, height) : r);
+            const int decoded = lzw.read(m_line.data(), width);
+            blitRow(canvas, y, clip, record.rect.left(), decoded);
+            if (decoded < width)
+                return false;
+        }
+        return rows == needed;
+    }
+    if (!beginFrame(record))
+        return false;
+    for (int r = 0; r < rows; ++r) {
+        const int y = record.rect.top() + (record.interlaced ? interlacedRow(r, height) : r);
+        if (DGifGetLine(m_gif, m_line.data(), width) == GIF_ERROR) {
+            salvageRow(record, r, y, clip, canvas);
+            return false;
+        }
+        blitRow(canvas, y, clip, record.rect.left(), width);
+    }
+    return rows == needed;
+}
+
+void GifFile::salvageRow(const GifFrameRecord &record, int failedRow, int y, const QRect &clip,
+                         QImage &canvas)
+{
+    const int width = record.rect.width();
+    if (!beginFrame(record))
+        return;
+    for (int r = 0; r < failedRow; ++r) {
+        if (DGifGetLine(m_gif, m_line.data(), width) == GIF_ERROR)
+            return;
+    }
+    int decoded = 0;
+    while (decoded < width && DGifGetLine(m_gif, m_line.data() + decoded, 1) == GIF_OK)
+        ++decoded;
+    blitRow(canvas, y, clip, record.rect.left(), decoded);
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "GifFrameRecord.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <vector>
+
+struct GifFileType;
+
+// One open GIF: the mapped bytes, giflib's reader over them, and the frame records of a
+// structure scan. Decodes single frames on request, each from its own offset, so no decoder
+// state is carried from one frame to the next.
+class GifFile
+{
+public:
+    enum class Status
+    {
+        Ok,
+        Closed,
+        CannotOpen,
+        NotGif,
+        EmptyCanvas,
+        CanvasTooLarge,
+        NoFrames
+    };
+
+    // Limits against hostile files.
+    static constexpr qint64 kMaxCanvasPixels = 4096LL * 4096;
+    static constexpr int kMaxFrames = 32767;
+    static constexpr qint64 kMaxDecodedPixelsPerFrame = 64LL * 1024 * 1024;
+    // Of a mapped file, about this much is kept resident; the rest is handed back to the
+    // page cache, so a long file does not count in full against the process.
+    static constexpr qint64 kResidentFileBytes = 16LL * 1024 * 1024;
+
+    GifFile();
+    ~GifFile();
+    GifFile(const GifFile &) = delete;
+    GifFile &operator=(const GifFile &) = delete;
+
+    Status open(const QString &path);
+    Status openData(const QByteArray &bytes);
+    void close();
+    bool isOpen() const { return m_gif != nullptr; }
+
+    QSize canvasSize() const { return m_canvasSize; }
+    // The NETSCAPE2.0 / ANIMEXTS1.0 loop count: -1 without that extension, 0 for endless,
+    // otherwise the number as written.
+    int loopCount() const { return m_loopCount; }
+    const std::vector<GifFrameRecord> &frames() const { return m_frames; }
+
+    // Decodes frame `index` and draws its opaque pixels over `canvas` (ARGB32 premultiplied,
+    // canvas size), clipped to the canvas. Returns false when the frame's data broke off;
+    // everything decoded up to that pixel is drawn.
+    bool drawFrame(int index, QImage &canvas);
+    bool isCoveringFrame(int index) const
+    {
+        return m_frames[size_t(index)].coversCanvas && m_frames[size_t(index)].decodedWhole == 1;
+    }
+
+    // giflib appends a record to its SavedImages list for every image descriptor it reads;
+    // we empty that list after each one. Exposed so tests can see it stays empty.
+    int giflibSavedImageCount() const;
+    qsizetype lineBufferBytes() const { return qsizetype(m_line.capacity()); }
+
+    struct Source
+    {
+        const uchar *data = nullptr;
+        qint64 size = 0;
+        qint64 pos = 0;
+        // While decoding frames, reads past the end see zero bytes (a block terminator), and
+        // the count byte of a sub-block that the end of the file cut short is patched to
+        // what is left, so giflib uses every byte that is there.
+        bool zeroTail = false;
+        qint64 patchPos = -1;
+        uchar patchValue = 0;
+    };
+
+private:
+    Status openSource();
+    void scan();
+    bool scanImage(qint64 descriptorOffset);
+    bool scanExtension();
+    qint64 skipSubBlocks(qint64 pos, bool &truncated);
+    bool beginFrame(const GifFrameRecord &record);
+    void dropSavedImages();
+    void buildPalette(const GifFrameRecord &record);
+    bool decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas);
+    void salvageRow(const GifFrameRecord &record, int failedRow, int y, const QRect &clip,
+                    QImage &canvas);
+    void blitRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int pixels) const;
+    void releasePages();
+    void releaseRange(qint64 from, qint64 to);
+    void noteTouched(int index);
+
+    QFile m_file;
+    QByteArray m_bytes;
+    Source m_source;
+    GifFileType *m_gif = nullptr;
+    QSize m_canvasSize;
+    int m_loopCount = -1;
+    std::vector<GifFrameRecord> m_frames;
+    std::vector<uchar> m_line;
+    quint32 m_palette[256] = {};
+    bool m_paletteOpaque = false;
+    bool m_mapped = false;
+    qint64 m_touched = 0; // bytes read since pages were last released (scan: the offset)
+    // The graphic control extension waiting for the next image.
+    quint8 m_gceDisposal = 0;
+    quint16 m_gceDelay = 0;
+    qint16 m_gceTransparent = -1;
+};
