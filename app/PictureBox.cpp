@@ -58,7 +58,7 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
 void PictureBox::mouseMoveEvent(QMouseEvent *event)
 {
     event->accept();
-    emit mouseMoved(event->buttons(), event->position().toPoint());
+    emit mouseMoved(event->buttons(), event->position().toPoint(), event->globalPosition());
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)

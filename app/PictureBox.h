@@ -28,7 +28,7 @@ public:
 
 signals:
     void mousePressed(Qt::MouseButton button, QPoint position);
-    void mouseMoved(Qt::MouseButtons buttons, QPoint position);
+    void mouseMoved(Qt::MouseButtons buttons, QPoint position, QPointF globalPosition);
     void mouseReleased(Qt::MouseButton button, QPoint position);
 
 protected:

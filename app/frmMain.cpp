@@ -8,10 +8,13 @@
 #include "SkinLabel.h"
 #include "SkinResources.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 
 namespace {
 
@@ -141,6 +144,13 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     // as soon as the event loop runs, before the first paint.
     QMetaObject::invokeMethod(this, &frmMain::applyFontsAndIcon, Qt::QueuedConnection);
 
+    endProgram = [] { QCoreApplication::exit(0); };
+    showMessage = [this](const QString &title, const QString &text) {
+        QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    connectWindowHandling();
+
     setTabOrder(Picture1, AniGIF);
     setTabOrder(AniGIF, pic);
     setTabOrder(pic, FileList);
@@ -158,6 +168,94 @@ void frmMain::applyFontsAndIcon()
     const QFont captionFont = SkinFonts::windowDefault();
     for (SkinLabel *label : pic->findChildren<SkinLabel *>())
         label->setFont(label->property(CounterProperty).toBool() ? counterFont : captionFont);
+}
+
+void frmMain::connectWindowHandling()
+{
+    connect(pic, &PictureBox::mousePressed, this,
+            [this](Qt::MouseButton button, QPoint position) { pic_MouseDown(button, position); });
+    connect(pic, &PictureBox::mouseMoved, this,
+            [this](Qt::MouseButtons buttons, QPoint position, QPointF global) {
+                pic_MouseMove(buttons, position, global);
+            });
+    connect(Image16, &ImageControl::clicked, this, &frmMain::Image16_Click);
+    connect(Image18, &ImageControl::clicked, this, &frmMain::Image18_Click);
+    connect(Image19, &ImageControl::clicked, this, &frmMain::Image19_Click);
+    connect(Image1, &ImageControl::clicked, this, &frmMain::Image1_Click);
+    connect(Image17, &ImageControl::clicked, this, &frmMain::Image17_Click);
+    for (int i = 0; i < 2; ++i)
+        connect(Image20[i], &ImageControl::clicked, this, [this, i] { Image20_Click(i); });
+    connect(Image21, &ImageControl::clicked, this, &frmMain::Image21_Click);
+}
+
+// Any press notes the grab point. Where the platform moves windows itself (Wayland), a left
+// press hands the drag over to it.
+void frmMain::pic_MouseDown(Qt::MouseButton button, QPointF position)
+{
+    m_grab = position;
+    if (button == Qt::LeftButton && QGuiApplication::platformName() == QLatin1String("wayland") &&
+        windowHandle())
+        windowHandle()->startSystemMove();
+}
+
+// With the left button alone held, the window follows the pointer so that the grabbed point
+// of the skin stays under it: the window moves by the pointer's displacement from the grab
+// point. The new place is reckoned from the pointer's screen position, which stays true while
+// an earlier move is still on its way to the window system.
+void frmMain::pic_MouseMove(Qt::MouseButtons buttons, QPointF, QPointF globalPosition)
+{
+    if (buttons != Qt::LeftButton)
+        return;
+    const QPointF grabbedInWindow = m_grab + QPointF(pic->pos());
+    move((globalPosition - grabbedInWindow).toPoint());
+}
+
+void frmMain::Image16_Click()
+{
+    showMinimized();
+}
+
+void frmMain::Image18_Click()
+{
+    setFixedHeight(height() > PartlyFoldedHeight ? PartlyFoldedHeight : UnfoldedHeight);
+}
+
+void frmMain::Image19_Click()
+{
+    setFixedHeight(height() > StripHeight ? StripHeight : UnfoldedHeight);
+}
+
+void frmMain::Image1_Click()
+{
+    if (closeAllSounds)
+        closeAllSounds();
+    endProgram();
+}
+
+void frmMain::Image17_Click()
+{
+    endProgram();
+}
+
+QStringList frmMain::aboutLines()
+{
+    return {QStringLiteral("Сведения о разработке:"),
+            QString(27, QLatin1Char('_')),
+            QString(),
+            QStringLiteral("Команда Quorbanex, 2026 — программа для Linux на Qt 6"),
+            QStringLiteral("Просмотр анимации в формате GIF с прослушиванием звуков в формате: "
+                           "WAV, MID, MP3"),
+            QString()};
+}
+
+void frmMain::Image20_Click(int)
+{
+    showMessage(QStringLiteral("Quorbanex"), aboutLines().join(QLatin1Char('\n')));
+}
+
+void frmMain::Image21_Click()
+{
+    q->popup(QCursor::pos());
 }
 
 void frmMain::placeInFrame(QWidget *control, int x, int y) const

@@ -32,6 +32,31 @@ public:
     // Places a control inside the frame's border, at (x, y) of its inner area.
     void placeInFrame(QWidget *control, int x, int y) const;
 
+    // Window heights of the fold buttons: the skin's full height, partly folded, a strip.
+    static constexpr int UnfoldedHeight = 549;
+    static constexpr int PartlyFoldedHeight = 406;
+    static constexpr int StripHeight = 17;
+
+    // The window's own handling: dragging by the skin, folding, minimising, ending, about.
+    void pic_MouseDown(Qt::MouseButton button, QPointF position);
+    void pic_MouseMove(Qt::MouseButtons buttons, QPointF position, QPointF globalPosition);
+    void Image16_Click();
+    void Image18_Click();
+    void Image19_Click();
+    void Image1_Click();
+    void Image17_Click();
+    void Image20_Click(int index);
+    void Image21_Click();
+
+    // The about message's six lines.
+    static QStringList aboutLines();
+
+    // What ending the program, closing every sound and showing the about message do; tests
+    // replace them.
+    std::function<void()> endProgram;
+    std::function<void()> closeAllSounds;
+    std::function<void(const QString &title, const QString &text)> showMessage;
+
     // The skin and the frame over its display area.
     PictureBox *pic = nullptr;
     PictureBox *Picture1 = nullptr;
@@ -92,10 +117,13 @@ public:
 
 private:
     void applyFontsAndIcon();
+    void connectWindowHandling();
     void createFrame();
     void createHotSpots();
     void createTransport();
     void createMarkersAndDots();
     void createLabels();
     void createMenu();
+
+    QPointF m_grab; // where the last press on the skin was, in the skin's pixels
 };

@@ -177,6 +177,37 @@ void tst_ShapeOnX11::windowShapeAndPixels()
     QCOMPARE(mismatches(screen, &firstMismatch), 0);
     QVERIFY2(firstMismatch.isEmpty(), qPrintable(firstMismatch));
     QCOMPARE(program.state(), QProcess::Running);
+
+    // A drag on bare skin, in several steps, moves the window by the pointer's displacement.
+    auto xdotool = [&](const QStringList &arguments) {
+        QProcess tool;
+        tool.setProcessEnvironment(server.environment());
+        tool.start(QStringLiteral("xdotool"), arguments);
+        return tool.waitForFinished(10000) && tool.exitCode() == 0;
+    };
+    auto at = [](int x, int y) {
+        return QStringList{"mousemove", QString::number(x), QString::number(y)};
+    };
+    const QPoint grab(left + 250, top + 395);
+    QStringList drag = at(grab.x(), grab.y()) + QStringList{"mousedown", "1"};
+    for (int step = 1; step <= 10; ++step)
+        drag += at(grab.x() + 6 * step, grab.y() + 2 * step) + QStringList{"sleep", "0.02"};
+    drag += QStringList{"mouseup", "1"};
+    if (!xdotool(drag))
+        QSKIP("xdotool is not available");
+    auto windowPlace = [&] {
+        int x = 0, y = 0;
+        XTranslateCoordinates(display.get(), window, DefaultRootWindow(display.get()), 0, 0, &x, &y,
+                              &child);
+        return QPoint(x, y);
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(windowPlace(), QPoint(left + 60, top + 20), 10000);
+
+    // The close button ends the program.
+    const QPoint close = windowPlace() + QPoint(484, 396); // Image17, in window pixels
+    QVERIFY(xdotool(at(close.x(), close.y()) + QStringList{"click", "1"}));
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_ShapeOnX11)
