@@ -162,7 +162,9 @@ void frmMain::Form_Load() {}
 
 void frmMain::applyFontsAndIcon()
 {
-    setWindowIcon(SkinResources::windowIcon());
+    const QIcon icon = SkinResources::windowIcon();
+    QApplication::setWindowIcon(icon); // for the dialogs and message boxes too
+    setWindowIcon(icon);
     FileList->setFont(SkinFonts::list());
     const QFont counterFont = SkinFonts::terminal();
     const QFont captionFont = SkinFonts::windowDefault();

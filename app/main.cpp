@@ -9,16 +9,18 @@
 
 int main(int argc, char *argv[])
 {
-    // Reading the system's font configuration is the slowest step before the first paint; it
-    // runs beside the toolkit's own start-up.
-    std::thread fontConfiguration([] { FcInit(); });
+    // Reading the system's font configuration and decoding the skin's pictures run beside the
+    // toolkit's own start-up.
+    std::thread warmUp([] {
+        FcInit();
+        SkinResources::preload();
+    });
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorbanex"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setDesktopFileName(QStringLiteral("quorbanex"));
-    QApplication::setWindowIcon(SkinResources::windowIcon());
 
-    fontConfiguration.join();
+    warmUp.join();
     const std::unique_ptr<frmMain> window(mdlMain::Main());
     return app.exec();
 }

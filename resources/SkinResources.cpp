@@ -1,59 +1,88 @@
 #include "SkinResources.h"
 
-#include <QBitmap>
+#include <array>
+#include <mutex>
 
 static void initResources()
 {
     // The resources live in a static library: register them before the first lookup.
-    static const bool done = [] {
-        Q_INIT_RESOURCE(resources);
-        return true;
-    }();
-    Q_UNUSED(done);
+    Q_INIT_RESOURCE(resources);
 }
 
 namespace {
 
-QImage load(const char *name)
+enum Picture
 {
-    initResources();
-    QImage image(QStringLiteral(":/skin/") + QLatin1String(name));
-    Q_ASSERT(!image.isNull());
-    return image;
+    Skin,
+    Previous,
+    Play,
+    Pause,
+    Stop,
+    Next,
+    Knob1,
+    Knob2,
+    Hand,
+    Icon16,
+    Icon256,
+    Count
+};
+
+constexpr std::array<const char *, Count> fileNames = {
+    "skin.png",  "previous.png", "play.png", "pause.png",  "stop.png",   "next.png",
+    "knob1.png", "knob2.png",    "hand.png", "icon16.png", "icon256.png"};
+
+// Every picture decoded once, on first use, by whichever thread asks first.
+const std::array<QImage, Count> &pictures()
+{
+    static std::array<QImage, Count> images;
+    static std::once_flag decoded;
+    std::call_once(decoded, [] {
+        initResources();
+        for (int i = 0; i < Count; ++i) {
+            images[i] = QImage(QStringLiteral(":/skin/") + QLatin1String(fileNames[i]), "PNG");
+            Q_ASSERT(!images[i].isNull());
+        }
+    });
+    return images;
 }
 
 } // namespace
 
+void SkinResources::preload()
+{
+    pictures();
+}
+
 QImage SkinResources::skin()
 {
-    return load("skin.png");
+    return pictures()[Skin];
 }
 
 QPixmap SkinResources::transport(Transport button)
 {
     switch (button) {
     case Transport::Previous:
-        return QPixmap::fromImage(load("previous.png"));
+        return QPixmap::fromImage(pictures()[Previous]);
     case Transport::Play:
-        return QPixmap::fromImage(load("play.png"));
+        return QPixmap::fromImage(pictures()[Play]);
     case Transport::Pause:
-        return QPixmap::fromImage(load("pause.png"));
+        return QPixmap::fromImage(pictures()[Pause]);
     case Transport::Stop:
-        return QPixmap::fromImage(load("stop.png"));
+        return QPixmap::fromImage(pictures()[Stop]);
     case Transport::Next:
         break;
     }
-    return QPixmap::fromImage(load("next.png"));
+    return QPixmap::fromImage(pictures()[Next]);
 }
 
 QPixmap SkinResources::knob(int which)
 {
-    return QPixmap::fromImage(load(which == 1 ? "knob1.png" : "knob2.png"));
+    return QPixmap::fromImage(pictures()[which == 1 ? Knob1 : Knob2]);
 }
 
 QImage SkinResources::handCursorImage()
 {
-    return load("hand.png");
+    return pictures()[Hand];
 }
 
 QCursor SkinResources::handCursor()
@@ -63,12 +92,12 @@ QCursor SkinResources::handCursor()
 
 QImage SkinResources::iconImage16()
 {
-    return load("icon16.png");
+    return pictures()[Icon16];
 }
 
 QImage SkinResources::iconImage256()
 {
-    return load("icon256.png");
+    return pictures()[Icon256];
 }
 
 QIcon SkinResources::windowIcon()

@@ -19,6 +19,9 @@ public:
         Next
     };
 
+    // Decodes every picture now; safe from any thread, so start-up can do it beside other work.
+    static void preload();
+
     // The skin as an indexed image, exactly as stored.
     static QImage skin();
     static QPixmap transport(Transport button);
