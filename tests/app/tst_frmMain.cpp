@@ -113,6 +113,8 @@ void tst_frmMain::init()
 {
     form = std::make_unique<frmMain>();
     QCoreApplication::sendPostedEvents(form.get()); // fonts and icon follow right after creation
+    form->endProgram = [] {};
+    form->showMessage = [](const QString &, const QString &) {};
 }
 
 void tst_frmMain::cleanup()
