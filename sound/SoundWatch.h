@@ -34,8 +34,9 @@ public:
     // sound path), plays it, and starts the watch.
     void start(const QString &path);
 
-    // One timer tick. `repeat` is the sound repeat switch. Each step that fails (a reply number
-    // out of range) is skipped and the next one runs.
+    // One timer tick. `repeat` is the sound repeat switch. A failing marker step (a reply number
+    // out of range) is skipped; a failing end test counts as "not at the end". A sound whose
+    // length reads 0 at its end is not replayed: the watch stops as with repeat off.
     Tick tick(bool repeat);
 
     bool running() const { return m_running; }

@@ -1,62 +1,16 @@
-#include "MediaCommandTarget.h"
 #include "MediaLayer.h"
+#include "SimulatedLayer.h"
 #include "SoundWatch.h"
 #include "TestMedia.h"
 #include "mdlSound.h"
 
 #include <QElapsedTimer>
-#include <QHash>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <sndfile.h>
 
 namespace {
-
-// A media layer stand-in on a clock the test moves: files have fixed lengths, and a playing
-// sound's position is the time since play, up to its length.
-class SimulatedLayer : public MediaCommandTarget
-{
-public:
-    QHash<QString, int> lengths; // path -> length; paths not here do not open
-    QStringList log;
-    int nowMs = 0;
-    QString lengthReply; // when set, every length reply is this text
-
-    int sendString(const QString &command, QChar *reply, int capacity) override
-    {
-        log << command;
-        QString text;
-        if (command == u"close all") {
-            m_open.clear();
-        } else if (command.startsWith(u"open \"")) {
-            const QString path = command.mid(6, command.size() - 6 - 11);
-            if (!m_open.isEmpty() || !lengths.contains(path))
-                return 1;
-            m_open = path;
-            m_playingSince = -1;
-            text = QStringLiteral("1");
-        } else if (m_open.isEmpty()) {
-            return 1;
-        } else if (command == u"play med") {
-            if (m_playingSince < 0)
-                m_playingSince = nowMs;
-        } else if (command == u"status med length") {
-            text = lengthReply.isEmpty() ? QString::number(lengths[m_open]) : lengthReply;
-        } else if (command == u"status med position") {
-            const int p = m_playingSince < 0 ? 0 : nowMs - m_playingSince;
-            text = QString::number(std::min(p, lengths[m_open]));
-        }
-        std::copy(text.begin(), text.end(), reply);
-        reply[std::min<qsizetype>(text.size(), capacity - 1)] = QChar(0);
-        return 0;
-    }
-    bool isOpen() const { return !m_open.isEmpty(); }
-
-private:
-    QString m_open;
-    int m_playingSince = -1;
-};
 
 const QString rain = QStringLiteral("/home/u/snd/Rain.mp3");
 
@@ -173,26 +127,27 @@ void TestSoundWatch::endWithRepeatOn()
     QCOMPARE(watch.tick(true).markerLeft.value_or(-1), 186.0 + 240.0 / 1000 * 100);
 }
 
-// A file that does not open reads as length 0 and position 0: at its end at once. With repeat
-// off the watch stops; with it on, it tries again every tick; the marker never moves.
+// A file that does not open reads as length 0 and position 0: at its end at once, with
+// nothing to replay. The watch stops at the first tick whatever the repeat switch says, and
+// does not try to open the file again; the marker never moves.
 void TestSoundWatch::unopenableFile()
 {
-    SimulatedLayer layer;
-    mdlSound sound(layer);
-    SoundWatch watch(sound);
-    watch.start(QStringLiteral("/snd/broken.wav"));
-    for (int i = 0; i < 3; ++i) {
-        const SoundWatch::Tick t = watch.tick(true);
+    for (const bool repeat : {false, true}) {
+        SimulatedLayer layer;
+        mdlSound sound(layer);
+        SoundWatch watch(sound);
+        watch.start(QStringLiteral("/snd/broken.wav"));
+        layer.log.clear();
+        const SoundWatch::Tick t = watch.tick(repeat);
         QVERIFY(!t.markerLeft);
-        QVERIFY(t.restarted);
-        QVERIFY(watch.running());
+        QVERIFY(t.atEnd && t.stopTimer && !t.restarted);
+        QVERIFY(!watch.running());
+        QCOMPARE(layer.log.mid(4), QStringList({"close all"}));
     }
-    const SoundWatch::Tick t = watch.tick(false);
-    QVERIFY(!t.markerLeft);
-    QVERIFY(t.stopTimer);
-    QVERIFY(!watch.running());
 }
 
+// A length out of range skips the marker step; an end test that cannot be read is no proof
+// of the end, so the sound plays on until a readable test finds its end.
 void TestSoundWatch::overflowSkipsOnlyItsStep()
 {
     SimulatedLayer layer;
@@ -202,11 +157,17 @@ void TestSoundWatch::overflowSkipsOnlyItsStep()
     watch.start(rain);
     layer.nowMs = 500;
     layer.lengthReply = QStringLiteral("9999999999");
-    const SoundWatch::Tick t = watch.tick(false);
+    SoundWatch::Tick t = watch.tick(false);
     QVERIFY(!t.markerLeft);
-    // The end test could not be made; like any failing step it is passed over.
-    QVERIFY(t.atEnd);
-    QVERIFY(t.stopTimer);
+    QVERIFY(!t.atEnd && !t.stopTimer);
+    QVERIFY(watch.running());
+    QVERIFY(layer.playing());
+
+    layer.lengthReply.clear();
+    layer.nowMs = 1000;
+    t = watch.tick(false);
+    QCOMPARE(t.markerLeft.value_or(-1), 426.0);
+    QVERIFY(t.atEnd && t.stopTimer);
 }
 
 // The watch on the real layer and SDL's dummy driver, ticking every 100 ms: the marker climbs
