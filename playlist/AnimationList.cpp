@@ -1,6 +1,7 @@
 #include "AnimationList.h"
 
 #include "FileListRows.h"
+#include "FolderImportDialog.h"
 #include "ListFile.h"
 
 #include <QCoreApplication>
@@ -135,6 +136,23 @@ void AnimationList::removeSelected()
         list->setCurrentItem(newCurrent, 0, QItemSelectionModel::NoUpdate);
     if (newTop)
         list->scrollToItem(newTop, QAbstractItemView::PositionAtTop);
+}
+
+void AnimationList::addFolder()
+{
+    if (!isListShown())
+        return;
+    {
+        FolderImportDialog dialog([this](const QString &caption, const QString &fullPath) {
+            if (m_fileList)
+                FileListRows::addListRow(m_fileList, caption, fullPath);
+        });
+        if (m_runDialog)
+            m_runDialog(dialog);
+        else
+            dialog.exec();
+    }
+    emit folderDialogClosed();
 }
 
 void AnimationList::selectAll()

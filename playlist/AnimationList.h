@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <functional>
 
+class FolderImportDialog;
 class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -33,6 +34,10 @@ public:
     AnimationList(const Controls &controls, const ListFileLocation &location,
                   QObject *parent = nullptr);
 
+    // How the folder import dialog is run; its exec() unless set (tests drive it instead).
+    using DialogRunner = std::function<void(FolderImportDialog &dialog)>;
+    void setFolderDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
+
     // Fills the list from the list file (once, while the main window loads). A missing file
     // gives an empty list; so does an unreadable one, which is then never replaced by an empty
     // list.
@@ -55,9 +60,16 @@ public slots:
     // The list view's item click: names the row in lblAnim and keeps it as the clicked item.
     void rowClicked(QTreeWidgetItem *item);
     // The editing commands; each does nothing while the list is hidden.
+    // Add to list: runs the folder import dialog modally, then reports folderDialogClosed.
+    void addFolder();
     void removeSelected();
     void selectAll();
     void unselectAll();
+
+signals:
+    // The folder import dialog has closed, by "&Select", "&Cancel" or its close box: the main
+    // window becomes the active form again.
+    void folderDialogClosed();
 
 private:
     void letMessagesRun();
@@ -68,6 +80,7 @@ private:
     std::function<void(bool)> m_setDisplayVisible;
     std::function<void()> m_letMessagesRun;
     ListFileLocation m_location;
+    DialogRunner m_runDialog;
     bool m_listFileUnreadable = false;
 
     bool m_hasClickedItem = false;
