@@ -75,7 +75,8 @@ FolderImportDialog::FolderImportDialog(AddRow addRow, const QStringList &driveRo
     if (!m_driveRoots.contains(currentDrive))
         m_driveRoots.append(currentDrive);
     for (const QString &root : std::as_const(m_driveRoots)) {
-        const QString label = QStorageInfo(root).name();
+        const QStorageInfo volume(root);
+        const QString label = volume.rootPath() == root ? volume.name() : QString();
         m_drive1->addItem(label.isEmpty() ? root : root + QStringLiteral(" [%1]").arg(label), root);
     }
     m_driveIndex = int(m_driveRoots.indexOf(currentDrive));

@@ -129,7 +129,6 @@ private slots:
     void loadsRows();
     void loadThenSaveKeepsPaths_data();
     void loadThenSaveKeepsPaths();
-    void sizeFollowsLocale();
     void fileOver2GBShowsTrueSize();
     void missingListFileIsCreatedBySave();
     void unreadableListFileIsNotEmptied();
@@ -224,23 +223,17 @@ void TestAnimationList::loadsRows()
     QCOMPARE(readBytes(main.listPath), fileBytes);
 }
 
+// The line-end cases are the codec's; here the rows must give back what was read.
 void TestAnimationList::loadThenSaveKeepsPaths_data()
 {
     QTest::addColumn<QByteArray>("fileBytes");
     QTest::addColumn<QByteArray>("savedBytes");
 
     QTest::newRow("zero bytes") << QByteArray() << QByteArray();
-    QTest::newRow("unchanged") << QByteArray("/g/b.gif\r\n/g/a.gif\r\n/g/b.gif\r\n")
-                               << QByteArray("/g/b.gif\r\n/g/a.gif\r\n/g/b.gif\r\n");
-    QTest::newRow("last line gets its end")
-        << QByteArray("/g/a.gif\r\n/g/b.gif") << QByteArray("/g/a.gif\r\n/g/b.gif\r\n");
-    QTest::newRow("CR alone becomes CR LF")
-        << QByteArray("/g/a.gif\r/g/b.gif\r") << QByteArray("/g/a.gif\r\n/g/b.gif\r\n");
-    QTest::newRow("empty lines dropped")
-        << QByteArray("\r\n/g/a.gif\r\n\r\n") << QByteArray("/g/a.gif\r\n");
-    QTest::newRow("lone LF kept") << QByteArray("/g/a\nb.gif\r\n") << QByteArray("/g/a\nb.gif\r\n");
-    QTest::newRow("byte-order mark dropped")
-        << QByteArray("\xEF\xBB\xBF/g/a.gif\r\n") << QByteArray("/g/a.gif\r\n");
+    QTest::newRow("order and duplicates") << QByteArray("/g/b.gif\r\n/g/a.gif\r\n/g/b.gif\r\n")
+                                          << QByteArray("/g/b.gif\r\n/g/a.gif\r\n/g/b.gif\r\n");
+    QTest::newRow("line ends made CR LF, empty lines dropped")
+        << QByteArray("\r\n/g/a\nb.gif\r/g/c.gif") << QByteArray("/g/a\nb.gif\r\n/g/c.gif\r\n");
     QTest::newRow("UTF-8 name") << QByteArray("/\xD0\xB3/\xE7\x8C\xAB.gif\r\n")
                                 << QByteArray("/\xD0\xB3/\xE7\x8C\xAB.gif\r\n");
     QTest::newRow("bytes that are not UTF-8") << QByteArray("/g/caf\xE9.gif\r\n/g/\xFF\r\n")
@@ -256,17 +249,6 @@ void TestAnimationList::loadThenSaveKeepsPaths()
     main.list->loadList();
     QVERIFY(main.list->saveList());
     QCOMPARE(readBytes(main.listPath), savedBytes);
-}
-
-void TestAnimationList::sizeFollowsLocale()
-{
-    const QString path = gif(QStringLiteral("cat.gif"), 500);
-    StandIn main(m_dir->path());
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    FileListRows::addListRow(main.fileList, QStringLiteral("cat"), path);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    FileListRows::addListRow(main.fileList, QStringLiteral("cat"), path);
-    QCOMPARE(main.rows(), (Rows{{"cat", "0,5 kb", path}, {"cat", "0.5 kb", path}}));
 }
 
 void TestAnimationList::fileOver2GBShowsTrueSize()

@@ -56,7 +56,6 @@ private slots:
     void rootFolderGivesDoubleSeparator();
     void addFolderFromTheList();
     void systemFoldersDoNotBlock();
-    void folderTreeModel();
 
 private:
     std::unique_ptr<FolderImportDialog> makeDialog(const QStringList &drives = {});
@@ -397,31 +396,6 @@ void TestFolderImportDialog::systemFoldersDoNotBlock()
     QVERIFY(dialog->fileNames().isEmpty());
     QTest::mouseClick(child<QPushButton>(*dialog, "Command2"), Qt::LeftButton);
     QVERIFY(m_added.isEmpty());
-}
-
-void TestFolderImportDialog::folderTreeModel()
-{
-    // No QAbstractItemModelTester here: it walks every folder the model can reach, which for a
-    // file system model is the whole machine.
-    FolderTreeModel model;
-    QSignalSpy loaded(&model, &QFileSystemModel::directoryLoaded);
-    const QModelIndex root = model.setRootPath(m_pics);
-    QTRY_VERIFY(loaded.count() > 0 && model.rowCount(root) == 3);
-
-    QStringList folders;
-    for (int row = 0; row < model.rowCount(root); ++row)
-        folders << model.index(row, 0, root).data().toString();
-    folders.sort();
-    QCOMPARE(folders, (QStringList{"empty", "folder.gif", "sub"}));
-
-    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    model.setOpenFolder(m_pics + QStringLiteral("/sub"));
-    model.setOpenFolder(m_pics + QStringLiteral("/empty"));
-    QCOMPARE(changed.count(), 3);
-    QCOMPARE(model.openFolder(), m_pics + QStringLiteral("/empty"));
-    QVERIFY(
-        model.index(m_pics + QStringLiteral("/empty")).data(Qt::FontRole).value<QFont>().bold());
-    QVERIFY(!model.index(m_pics + QStringLiteral("/sub")).data(Qt::FontRole).value<QFont>().bold());
 }
 
 QTEST_MAIN(TestFolderImportDialog)

@@ -45,8 +45,6 @@ private slots:
     void splitLines();
     void joinLines_data();
     void joinLines();
-    void pathsRoundTripThroughLocaleEncoding_data();
-    void pathsRoundTripThroughLocaleEncoding();
 
     void readsWhatIsThere_data();
     void readsWhatIsThere();
@@ -123,23 +121,6 @@ void TestListFile::joinLines()
     QFETCH(Lines, lines);
     QFETCH(QByteArray, bytes);
     QCOMPARE(ListFileCodec::joinLines(lines), bytes);
-}
-
-void TestListFile::pathsRoundTripThroughLocaleEncoding_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::newRow("ASCII") << "/home/ann/gif/cat.gif";
-    QTest::newRow("Cyrillic") << "/home/анна/гифки/Кошка на крыше.gif";
-    QTest::newRow("CJK and emoji") << "/g/猫\U0001F431.gif";
-    QTest::newRow("accented") << "/g/été déjà.gif";
-}
-
-void TestListFile::pathsRoundTripThroughLocaleEncoding()
-{
-    QFETCH(QString, path);
-    const QByteArray line = ListFileCodec::encodePath(path);
-    QCOMPARE(line, path.toUtf8());
-    QCOMPARE(ListFileCodec::decodePath(line), path);
 }
 
 void TestListFile::readsWhatIsThere_data()
