@@ -53,10 +53,12 @@ void AnimationList::toggleList()
 {
     if (!m_fileList)
         return;
+    // Other handlers run while messages are let run; the list may be gone afterwards.
     if (m_fileList->isHidden()) {
         setDisplayVisible(false);
         letMessagesRun();
-        m_fileList->show();
+        if (m_fileList)
+            m_fileList->show();
     } else {
         m_fileList->hide();
         letMessagesRun();

@@ -15,6 +15,16 @@ class QTreeWidgetItem;
 
 // The animation list's commands on the main window's controls: loading and saving the list
 // file, the list button that swaps list and display, the row click, and the editing commands.
+//
+// Wiring in the main window:
+//     FileListRows::applyLook(FileList);             // optional: columns, colours, font
+//     list = new AnimationList({FileList, lblAnim, showDisplay, {}},
+//                              ListFileLocation::forThisProgram(), this);
+//     list->loadList();                              // while loading, before the first show
+//     connect(Image11, clicked, list, &AnimationList::toggleList);   // and Image12..15:
+//     // addFolder, removeSelected, selectAll, unselectAll
+//     connect(FileList, &QTreeWidget::itemClicked, list, &AnimationList::rowClicked);
+//     connect(list, &AnimationList::folderDialogClosed, this, <activation handling>);
 class AnimationList : public QObject
 {
     Q_OBJECT

@@ -16,6 +16,7 @@ QTreeWidgetItem *makeRow(const QString &caption, const QString &fullPath)
     if (file.isFile())
         item->setText(FileListRows::SizeColumn, ListRowText::sizeText(file.size()));
     item->setData(FileListRows::CaptionColumn, FileListRows::fullPathRole, fullPath);
+    item->setToolTip(FileListRows::CaptionColumn, fullPath);
     return item;
 }
 

@@ -30,7 +30,7 @@ public:
     static void applyLook(QTreeWidget *list);
 
     // Appends a row: the caption, the size text of the file's length (empty when the path names
-    // no readable regular file) and the full path.
+    // no regular file) and the full path, which is also the caption's tooltip.
     static void addListRow(QTreeWidget *list, const QString &caption, const QString &fullPath);
     // Appends one row per line of the list file, in one go: caption from the path, the line's
     // bytes kept as they were.
