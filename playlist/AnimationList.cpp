@@ -1,0 +1,194 @@
+#include "AnimationList.h"
+
+#include "FileListRows.h"
+#include "FolderImportDialog.h"
+#include "ListFile.h"
+
+#include <QCoreApplication>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QTreeWidget>
+#include <vector>
+
+AnimationList::AnimationList(const Controls &controls, const ListFileLocation &location,
+                             QObject *parent)
+    : QObject(parent), m_fileList(controls.fileList), m_lblAnim(controls.lblAnim),
+      m_setDisplayVisible(controls.setDisplayVisible), m_letMessagesRun(controls.letMessagesRun),
+      m_location(location)
+{}
+
+void AnimationList::loadList()
+{
+    if (!m_fileList)
+        return;
+    const ListFile::Contents contents = ListFile::read(m_location.readPath());
+    m_listFileUnreadable = contents.status == ListFile::Status::Unreadable;
+    FileListRows::addFileLines(m_fileList, contents.lines);
+}
+
+bool AnimationList::saveList()
+{
+    if (!m_fileList)
+        return false;
+    const QList<QByteArray> lines = FileListRows::fileLines(m_fileList);
+    if (m_listFileUnreadable && lines.isEmpty())
+        return false;
+    if (!ListFile::write(m_location.writePath(), lines))
+        return false;
+    m_listFileUnreadable = false;
+    return true;
+}
+
+bool AnimationList::isListShown() const
+{
+    return m_fileList && !m_fileList->isHidden();
+}
+
+int AnimationList::clickedRowNumber() const
+{
+    return m_clickedIndex.isValid() ? m_clickedIndex.row() + 1 : 0;
+}
+
+void AnimationList::toggleList()
+{
+    if (!m_fileList)
+        return;
+    // Other handlers run while messages are let run; the list may be gone afterwards.
+    if (m_fileList->isHidden()) {
+        setDisplayVisible(false);
+        letMessagesRun();
+        if (m_fileList)
+            m_fileList->show();
+    } else {
+        m_fileList->hide();
+        letMessagesRun();
+        setDisplayVisible(true);
+        letMessagesRun();
+        saveList();
+    }
+}
+
+void AnimationList::rowClicked(QTreeWidgetItem *item)
+{
+    if (!m_fileList || !item || item->treeWidget() != m_fileList)
+        return;
+    m_clickedItem = FileListRows::rowData(item);
+    m_clickedIndex = m_fileList->indexFromItem(item);
+    m_hasClickedItem = true;
+    if (m_lblAnim)
+        m_lblAnim->setText(QStringLiteral("anim: ") + m_clickedItem.caption);
+}
+
+// One pass: the selected rows are marked from the selection's ranges, then all rows are taken out
+// of the view at once and the unselected ones put back in their order. Removing rows one by one
+// would cost a shift of the rows behind each of them.
+void AnimationList::removeSelected()
+{
+    if (!isListShown())
+        return;
+    QTreeWidget *list = m_fileList;
+    const int count = list->topLevelItemCount();
+    std::vector<bool> selected(static_cast<std::size_t>(count), false);
+    bool anySelected = false;
+    for (const QItemSelectionRange &range : list->selectionModel()->selection()) {
+        // A row counts as selected when its first column is, as QTreeWidgetItem::isSelected says.
+        if (range.parent().isValid() || range.left() > FileListRows::CaptionColumn)
+            continue;
+        for (int row = range.top(); row <= range.bottom() && row < count; ++row)
+            selected[static_cast<std::size_t>(row)] = anySelected = true;
+    }
+    if (!anySelected)
+        return;
+
+    QTreeWidgetItem *const oldCurrent = list->currentItem();
+    QTreeWidgetItem *const oldTop = list->itemAt(0, 0);
+    QTreeWidgetItem *const clicked =
+        m_clickedIndex.isValid() ? list->itemFromIndex(m_clickedIndex) : nullptr;
+
+    const QList<QTreeWidgetItem *> rows = list->invisibleRootItem()->takeChildren();
+    QList<QTreeWidgetItem *> kept;
+    kept.reserve(count);
+    QTreeWidgetItem *newCurrent = nullptr;
+    QTreeWidgetItem *newTop = nullptr;
+    bool passedCurrent = false;
+    bool passedTop = false;
+    bool keptClicked = false;
+    for (int row = 0; row < count; ++row) {
+        QTreeWidgetItem *item = rows[row];
+        passedCurrent = passedCurrent || item == oldCurrent;
+        passedTop = passedTop || item == oldTop;
+        if (selected[static_cast<std::size_t>(row)]) {
+            delete item;
+            continue;
+        }
+        kept.append(item);
+        keptClicked = keptClicked || item == clicked;
+        if (passedCurrent && !newCurrent)
+            newCurrent = item;
+        if (passedTop && !newTop)
+            newTop = item;
+    }
+    list->addTopLevelItems(kept);
+
+    if (keptClicked)
+        m_clickedIndex = list->indexFromItem(clicked);
+    if (!newCurrent && oldCurrent && !kept.isEmpty())
+        newCurrent = kept.last();
+    if (newCurrent)
+        list->setCurrentItem(newCurrent, 0, QItemSelectionModel::NoUpdate);
+    if (newTop)
+        list->scrollToItem(newTop, QAbstractItemView::PositionAtTop);
+}
+
+void AnimationList::addFolder()
+{
+    if (!isListShown())
+        return;
+    {
+        FolderImportDialog dialog([this](const QString &caption, const QString &fullPath) {
+            if (m_fileList)
+                FileListRows::addListRow(m_fileList, caption, fullPath);
+        });
+        if (m_runDialog)
+            m_runDialog(dialog);
+        else
+            dialog.exec();
+    }
+    emit folderDialogClosed();
+}
+
+void AnimationList::selectAll()
+{
+    if (!isListShown())
+        return;
+    QTreeWidget *list = m_fileList;
+    list->setFocus(Qt::OtherFocusReason);
+    const int count = list->topLevelItemCount();
+    if (count == 0)
+        return;
+    const QModelIndex first = list->indexFromItem(list->topLevelItem(0));
+    const QModelIndex last = list->indexFromItem(list->topLevelItem(count - 1));
+    list->selectionModel()->select(QItemSelection(first, last),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+void AnimationList::unselectAll()
+{
+    if (!isListShown())
+        return;
+    m_fileList->selectionModel()->clearSelection();
+}
+
+void AnimationList::letMessagesRun()
+{
+    if (m_letMessagesRun)
+        m_letMessagesRun();
+    else
+        QCoreApplication::processEvents();
+}
+
+void AnimationList::setDisplayVisible(bool visible)
+{
+    if (m_setDisplayVisible)
+        m_setDisplayVisible(visible);
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "ListFileLocation.h"
+#include "ListRow.h"
+
+#include <QObject>
+#include <QPersistentModelIndex>
+#include <QPointer>
+#include <functional>
+
+class FolderImportDialog;
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The animation list's commands on the main window's controls: loading and saving the list
+// file, the list button that swaps list and display, the row click, and the editing commands.
+//
+// Wiring in the main window:
+//     FileListRows::applyLook(FileList);             // optional: columns, colours, font
+//     list = new AnimationList({FileList, lblAnim, showDisplay, {}},
+//                              ListFileLocation::forThisProgram(), this);
+//     list->loadList();                              // while loading, before the first show
+//     connect(Image11, clicked, list, &AnimationList::toggleList);   // and Image12..15:
+//     // addFolder, removeSelected, selectAll, unselectAll
+//     connect(FileList, &QTreeWidget::itemClicked, list, &AnimationList::rowClicked);
+//     connect(list, &AnimationList::folderDialogClosed, this, <activation handling>);
+class AnimationList : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What the main window hands over.
+    struct Controls
+    {
+        QTreeWidget *fileList = nullptr;
+        QLabel *lblAnim = nullptr;
+        // Shows or hides the animation display that shares the frame with the list.
+        std::function<void(bool visible)> setDisplayVisible;
+        // Lets pending window messages run once; QCoreApplication::processEvents() when empty.
+        std::function<void()> letMessagesRun;
+    };
+
+    AnimationList(const Controls &controls, const ListFileLocation &location,
+                  QObject *parent = nullptr);
+
+    // How the folder import dialog is run; its exec() unless set (tests drive it instead).
+    using DialogRunner = std::function<void(FolderImportDialog &dialog)>;
+    void setFolderDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
+
+    // Fills the list from the list file (once, while the main window loads). A missing file
+    // gives an empty list; so does an unreadable one, which is then never replaced by an empty
+    // list.
+    void loadList();
+    // Writes every row's full path to the list file; false when nothing was written (the old file
+    // is then unchanged).
+    bool saveList();
+
+    bool isListShown() const;
+
+    // The row clicked last, as it was then: it stays when the row is removed.
+    bool hasClickedItem() const { return m_hasClickedItem; }
+    ListRow clickedItem() const { return m_clickedItem; }
+    // Its row number now, or 0 when it has been removed (or nothing was clicked).
+    int clickedRowNumber() const;
+
+public slots:
+    // The list button: shows the list, or hides it, shows the display and saves the list.
+    void toggleList();
+    // The list view's item click: names the row in lblAnim and keeps it as the clicked item.
+    void rowClicked(QTreeWidgetItem *item);
+    // The editing commands; each does nothing while the list is hidden.
+    // Add to list: runs the folder import dialog modally, then reports folderDialogClosed.
+    void addFolder();
+    void removeSelected();
+    void selectAll();
+    void unselectAll();
+
+signals:
+    // The folder import dialog has closed, by "&Select", "&Cancel" or its close box: the main
+    // window becomes the active form again.
+    void folderDialogClosed();
+
+private:
+    void letMessagesRun();
+    void setDisplayVisible(bool visible);
+
+    QPointer<QTreeWidget> m_fileList;
+    QPointer<QLabel> m_lblAnim;
+    std::function<void(bool)> m_setDisplayVisible;
+    std::function<void()> m_letMessagesRun;
+    ListFileLocation m_location;
+    DialogRunner m_runDialog;
+    bool m_listFileUnreadable = false;
+
+    bool m_hasClickedItem = false;
+    ListRow m_clickedItem;
+    QPersistentModelIndex m_clickedIndex;
+};

@@ -1,0 +1,111 @@
+#include "FileListRows.h"
+
+#include "ListFileCodec.h"
+#include "ListRowText.h"
+
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeWidget>
+
+namespace {
+
+QTreeWidgetItem *makeRow(const QString &caption, const QString &fullPath)
+{
+    auto *item = new QTreeWidgetItem(QStringList{caption});
+    const QFileInfo file(fullPath);
+    if (file.isFile())
+        item->setText(FileListRows::SizeColumn, ListRowText::sizeText(file.size()));
+    item->setData(FileListRows::CaptionColumn, FileListRows::fullPathRole, fullPath);
+    item->setToolTip(FileListRows::CaptionColumn, fullPath);
+    return item;
+}
+
+} // namespace
+
+void FileListRows::applyLook(QTreeWidget *list)
+{
+    list->setColumnCount(2);
+    list->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size")});
+    list->setColumnWidth(CaptionColumn, 300);
+    list->setColumnWidth(SizeColumn, 180);
+    list->header()->setStretchLastSection(false);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSortingEnabled(false);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+
+    QPalette palette = list->palette();
+    const QColor text(0, 255, 255);
+    const QColor background(45, 62, 132);
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Text, text);
+        palette.setColor(group, QPalette::Base, background);
+        palette.setColor(group, QPalette::AlternateBase, background);
+    }
+    list->setPalette(palette);
+
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(8.25);
+    font.setWeight(QFont::Bold);
+    list->setFont(font);
+}
+
+void FileListRows::addListRow(QTreeWidget *list, const QString &caption, const QString &fullPath)
+{
+    list->addTopLevelItem(makeRow(caption, fullPath));
+}
+
+void FileListRows::addFileLines(QTreeWidget *list, const QList<QByteArray> &lines)
+{
+    QList<QTreeWidgetItem *> items;
+    items.reserve(lines.size());
+    for (const QByteArray &line : lines) {
+        const QString path = ListFileCodec::decodePath(line);
+        QTreeWidgetItem *item = makeRow(ListRowText::displayName(path), path);
+        item->setData(CaptionColumn, fileLineRole, line);
+        items.append(item);
+    }
+    list->addTopLevelItems(items);
+}
+
+QList<QByteArray> FileListRows::fileLines(const QTreeWidget *list)
+{
+    QList<QByteArray> lines;
+    const int count = list->topLevelItemCount();
+    lines.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const QTreeWidgetItem *item = list->topLevelItem(i);
+        const QVariant line = item->data(CaptionColumn, fileLineRole);
+        lines.append(line.isValid() ? line.toByteArray()
+                                    : ListFileCodec::encodePath(fullPath(item)));
+    }
+    return lines;
+}
+
+int FileListRows::rowCount(const QTreeWidget *list)
+{
+    return list->topLevelItemCount();
+}
+
+QTreeWidgetItem *FileListRows::row(const QTreeWidget *list, int number)
+{
+    return list->topLevelItem(number - 1);
+}
+
+int FileListRows::rowNumber(const QTreeWidget *list, const QTreeWidgetItem *item)
+{
+    return item ? list->indexOfTopLevelItem(const_cast<QTreeWidgetItem *>(item)) + 1 : 0;
+}
+
+ListRow FileListRows::rowData(const QTreeWidgetItem *item)
+{
+    return {item->text(CaptionColumn), item->text(SizeColumn), fullPath(item)};
+}
+
+QString FileListRows::fullPath(const QTreeWidgetItem *item)
+{
+    return item->data(CaptionColumn, fullPathRole).toString();
+}

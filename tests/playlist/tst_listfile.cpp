@@ -1,0 +1,299 @@
+#include "ListFile.h"
+#include "ListFileCodec.h"
+#include "ListFileLocation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+
+using Lines = QList<QByteArray>;
+
+namespace {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Lines of real-looking paths, long enough to need many writes.
+Lines manyPaths(int count)
+{
+    Lines lines;
+    for (int i = 0; i < count; ++i)
+        lines << "/home/ann/gif/animation-" + QByteArray::number(i) + ".gif";
+    return lines;
+}
+
+} // namespace
+
+class TestListFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void splitLines_data();
+    void splitLines();
+    void joinLines_data();
+    void joinLines();
+
+    void readsWhatIsThere_data();
+    void readsWhatIsThere();
+    void writesExactBytes();
+    void writeCreatesFolderAndFile();
+
+    void failedWriteKeepsOldFile_data();
+    void failedWriteKeepsOldFile();
+    void fullDiskKeepsOldFile();
+    void readOnlyFolderKeepsOldFile();
+
+    void locationBesideWritableProgram();
+    void locationFallsBackToDataFolder();
+    void locationReadsListLeftBesideProgram();
+};
+
+void TestListFile::splitLines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Lines>("lines");
+
+    QTest::newRow("zero bytes") << QByteArray() << Lines{};
+    QTest::newRow("CR LF") << QByteArray("/g/a.gif\r\n/g/b.gif\r\n")
+                           << Lines{"/g/a.gif", "/g/b.gif"};
+    QTest::newRow("last line without end") << QByteArray("a\r\nb") << Lines{"a", "b"};
+    QTest::newRow("one line without end") << QByteArray("a") << Lines{"a"};
+    QTest::newRow("CR alone") << QByteArray("a\rb\r") << Lines{"a", "b"};
+    QTest::newRow("lone LF stays in the line") << QByteArray("a\nb\r\n") << Lines{"a\nb"};
+    QTest::newRow("LF at end of line") << QByteArray("a\n\r\nb") << Lines{"a\n", "b"};
+    QTest::newRow("LF at start of line") << QByteArray("a\r\n\nb") << Lines{"a", "\nb"};
+    QTest::newRow("LF only") << QByteArray("\n") << Lines{"\n"};
+    QTest::newRow("Unix file is one line") << QByteArray("a\nb\n") << Lines{"a\nb\n"};
+    QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << Lines{"a", "b"};
+    QTest::newRow("empty lines skipped")
+        << QByteArray("\r\n\r\na\r\n\r\n\rb\r\n\r\n") << Lines{"a", "b"};
+    QTest::newRow("only line ends") << QByteArray("\r\n\r\r\n") << Lines{};
+    QTest::newRow("duplicates kept") << QByteArray("a\r\na\r\na") << Lines{"a", "a", "a"};
+    QTest::newRow("blanks kept") << QByteArray(" a \r\n\t\r\n") << Lines{" a ", "\t"};
+    QTest::newRow("byte-order mark dropped")
+        << QByteArray("\xEF\xBB\xBF/g/a.gif\r\n") << Lines{"/g/a.gif"};
+    QTest::newRow("byte-order mark only at start") << QByteArray("a\r\n\xEF\xBB\xBF"
+                                                                 "b")
+                                                   << Lines{"a", "\xEF\xBB\xBF"
+                                                                 "b"};
+    QTest::newRow("UTF-8 bytes untouched") << QByteArray("/g/\xD0\x9A\xD0\xBE\xD1\x82.gif\r\n")
+                                           << Lines{"/g/\xD0\x9A\xD0\xBE\xD1\x82.gif"};
+    QTest::newRow("invalid UTF-8 untouched")
+        << QByteArray("/g/\xFF\xE9t\xE9.gif\r\n") << Lines{"/g/\xFF\xE9t\xE9.gif"};
+    QTest::newRow("NUL inside a line") << QByteArray("a\0b\r\n", 5) << Lines{QByteArray("a\0b", 3)};
+}
+
+void TestListFile::splitLines()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(Lines, lines);
+    QCOMPARE(ListFileCodec::splitLines(bytes), lines);
+    // Loading and saving again gives the same lines, each ended by CR LF.
+    QCOMPARE(ListFileCodec::splitLines(ListFileCodec::joinLines(lines)), lines);
+}
+
+void TestListFile::joinLines_data()
+{
+    QTest::addColumn<Lines>("lines");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("empty list is zero bytes") << Lines{} << QByteArray();
+    QTest::newRow("one") << Lines{"/g/a.gif"} << QByteArray("/g/a.gif\r\n");
+    QTest::newRow("order and duplicates") << Lines{"b", "a", "b"} << QByteArray("b\r\na\r\nb\r\n");
+    QTest::newRow("lone LF written as is") << Lines{"a\nb"} << QByteArray("a\nb\r\n");
+}
+
+void TestListFile::joinLines()
+{
+    QFETCH(Lines, lines);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(ListFileCodec::joinLines(lines), bytes);
+}
+
+void TestListFile::readsWhatIsThere_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<Lines>("lines");
+
+    QTest::newRow("missing") << "missing" << int(ListFile::Status::Missing) << Lines{};
+    QTest::newRow("zero bytes") << "empty" << int(ListFile::Status::Read) << Lines{};
+    QTest::newRow("list") << "list" << int(ListFile::Status::Read) << Lines{"a", "b\nc"};
+    QTest::newRow("a folder") << "folder" << int(ListFile::Status::Unreadable) << Lines{};
+    QTest::newRow("dangling link") << "dangling" << int(ListFile::Status::Unreadable) << Lines{};
+}
+
+void TestListFile::readsWhatIsThere()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, status);
+    QFETCH(Lines, lines);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("filelist.inf"));
+    if (kind == QLatin1String("empty"))
+        QVERIFY(writeBytes(path, {}));
+    else if (kind == QLatin1String("list"))
+        QVERIFY(writeBytes(path, "a\r\nb\nc\r\n"));
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("filelist.inf")));
+    else if (kind == QLatin1String("dangling"))
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")), path));
+
+    const ListFile::Contents contents = ListFile::read(path);
+    QCOMPARE(int(contents.status), status);
+    QCOMPARE(contents.lines, lines);
+}
+
+void TestListFile::writesExactBytes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("filelist.inf"));
+    QVERIFY(writeBytes(path, QByteArray(100, 'x')));
+
+    const Lines lines{"/g/\xD0\x9A.gif", "/g/a.gif", "/g/a.gif", "x\ny"};
+    QVERIFY(ListFile::write(path, lines));
+    QCOMPARE(readBytes(path), QByteArray("/g/\xD0\x9A.gif\r\n/g/a.gif\r\n/g/a.gif\r\nx\ny\r\n"));
+
+    QVERIFY(ListFile::write(path, {}));
+    QVERIFY(QFileInfo::exists(path));
+    QCOMPARE(QFileInfo(path).size(), 0);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"filelist.inf"});
+}
+
+void TestListFile::writeCreatesFolderAndFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("data/Quorbanex/filelist.inf"));
+    QVERIFY(ListFile::write(path, {"a"}));
+    QCOMPARE(readBytes(path), QByteArray("a\r\n"));
+}
+
+// Targets that cannot be written whoever runs the test (permission bits do not stop root).
+void TestListFile::failedWriteKeepsOldFile_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("folder is a regular file") << "notafolder/filelist.inf";
+    QTest::newRow("target is a folder") << "filelist.inf";
+    QTest::newRow("folder missing under a file") << "notafolder/sub/filelist.inf";
+}
+
+void TestListFile::failedWriteKeepsOldFile()
+{
+    QFETCH(QString, target);
+    QTemporaryDir dir;
+    const QString oldList = dir.filePath(QStringLiteral("old.inf"));
+    QVERIFY(writeBytes(oldList, "/g/keep.gif\r\n"));
+    QVERIFY(writeBytes(dir.filePath(QStringLiteral("notafolder")), "plain file"));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("filelist.inf/inside")));
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+
+    QVERIFY(!ListFile::write(dir.filePath(target), {"/g/new.gif"}));
+    QVERIFY(!ListFile::write(dir.filePath(target), {}));
+
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    QCOMPARE(readBytes(dir.filePath(QStringLiteral("notafolder"))), QByteArray("plain file"));
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("filelist.inf/inside"))).isDir());
+    QCOMPARE(readBytes(oldList), QByteArray("/g/keep.gif\r\n"));
+}
+
+// A file size limit makes the writes fail half-way, as a full disk does.
+void TestListFile::fullDiskKeepsOldFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("filelist.inf"));
+    const QByteArray old = ListFileCodec::joinLines(manyPaths(3));
+    QVERIFY(writeBytes(path, old));
+
+    rlimit saved{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+    rlimit limited = saved;
+    limited.rlim_cur = 64;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
+    const bool written = ListFile::write(path, manyPaths(5000));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(!written);
+    QCOMPARE(readBytes(path), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"filelist.inf"});
+}
+
+void TestListFile::readOnlyFolderKeepsOldFile()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("ro"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString path = folder + QStringLiteral("/filelist.inf");
+    QVERIFY(writeBytes(path, "/g/keep.gif\r\n"));
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    const bool stillWritable = QFileInfo(folder).isWritable();
+    const bool written = stillWritable || ListFile::write(path, {"/g/new.gif"});
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (stillWritable)
+        QSKIP("permission bits do not stop this user from writing (running as root)");
+
+    QVERIFY(!written);
+    QCOMPARE(readBytes(path), QByteArray("/g/keep.gif\r\n"));
+}
+
+void TestListFile::locationBesideWritableProgram()
+{
+    QTemporaryDir program;
+    QTemporaryDir data;
+    const ListFileLocation location(program.path(), data.path());
+    QCOMPARE(location.readPath(), program.filePath(QStringLiteral("filelist.inf")));
+    QCOMPARE(location.writePath(), location.readPath());
+}
+
+void TestListFile::locationFallsBackToDataFolder()
+{
+    QTemporaryDir dir;
+    const QString notAFolder = dir.filePath(QStringLiteral("program"));
+    QVERIFY(writeBytes(notAFolder, "binary"));
+    const QString data = dir.filePath(QStringLiteral("data/Quorbanex"));
+
+    const ListFileLocation location(notAFolder, data);
+    QCOMPARE(location.writePath(), data + QStringLiteral("/filelist.inf"));
+    QCOMPARE(location.readPath(), location.writePath());
+}
+
+void TestListFile::locationReadsListLeftBesideProgram()
+{
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("program"));
+    QVERIFY(QDir().mkdir(program));
+    QVERIFY(writeBytes(program + QStringLiteral("/filelist.inf"), "/g/a.gif\r\n"));
+    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+    const bool stillWritable = QFileInfo(program).isWritable();
+    const QString data = dir.filePath(QStringLiteral("data"));
+    const ListFileLocation seeded(program, data);
+    QVERIFY(QDir().mkdir(data));
+    QVERIFY(writeBytes(data + QStringLiteral("/filelist.inf"), {}));
+    const ListFileLocation own(program, data);
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (stillWritable)
+        QSKIP("permission bits do not stop this user from writing (running as root)");
+
+    QCOMPARE(seeded.readPath(), program + QStringLiteral("/filelist.inf"));
+    QCOMPARE(seeded.writePath(), data + QStringLiteral("/filelist.inf"));
+    QCOMPARE(own.readPath(), data + QStringLiteral("/filelist.inf"));
+}
+
+QTEST_GUILESS_MAIN(TestListFile)
+#include "tst_listfile.moc"
