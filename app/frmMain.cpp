@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "AnimationList.h"
 #include "CommonDialog.h"
 #include "ImageControl.h"
 #include "PictureBox.h"
@@ -7,6 +8,7 @@
 #include "SkinFonts.h"
 #include "SkinLabel.h"
 #include "SkinResources.h"
+#include "SoundPanel.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -150,6 +152,8 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
         box.exec();
     };
     connectWindowHandling();
+    connectList();
+    connectSound();
 
     setTabOrder(Picture1, AniGIF);
     setTabOrder(AniGIF, pic);
@@ -158,7 +162,47 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
 
 frmMain::~frmMain() = default;
 
-void frmMain::Form_Load() {}
+void frmMain::Form_Load()
+{
+    animationList->loadList();
+}
+
+bool frmMain::chooseFile(const QString &initDir, const QString &title, const QString &filter,
+                         QString &fileName)
+{
+    CDialog->InitDir = initDir;
+    CDialog->DialogTitle = title;
+    CDialog->Flags = 4;
+    CDialog->Filter = filter;
+    if (!CDialog->ShowOpen())
+        return false;
+    fileName = CDialog->FileName;
+    return true;
+}
+
+void frmMain::connectList()
+{
+    animationList = new AnimationList(
+        {FileList, lblAnim, [this](bool visible) { AniGIF->setVisible(visible); }, {}},
+        ListFileLocation::forThisProgram(), this);
+    connect(Image11, &ImageControl::clicked, animationList, &AnimationList::toggleList);
+    connect(Image12, &ImageControl::clicked, animationList, &AnimationList::addFolder);
+    connect(Image13, &ImageControl::clicked, animationList, &AnimationList::removeSelected);
+    connect(Image14, &ImageControl::clicked, animationList, &AnimationList::selectAll);
+    connect(Image15, &ImageControl::clicked, animationList, &AnimationList::unselectAll);
+    connect(FileList, &QTreeWidget::itemClicked, animationList, &AnimationList::rowClicked);
+}
+
+void frmMain::connectSound()
+{
+    auto chooser = [this](const QString &initDir, const QString &title, const QString &filter,
+                          QString &fileName) { return chooseFile(initDir, title, filter, fileName); };
+    soundPanel = new SoundPanel({lblSnd, im2, Sh3, Timer1}, chooser,
+                                QCoreApplication::applicationDirPath(), this);
+    connect(Image10, &ImageControl::clicked, soundPanel, &SoundPanel::Image10_Click);
+    connect(Image22, &ImageControl::clicked, soundPanel, &SoundPanel::Image22_Click);
+    closeAllSounds = [this] { soundPanel->SoundCloseAll(); };
+}
 
 void frmMain::applyFontsAndIcon()
 {

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <array>
 
+class AnimationList;
 class CommonDialog;
 class ImageControl;
 class PictureBox;
@@ -11,6 +12,7 @@ class QMenu;
 class QTimer;
 class QTreeWidget;
 class ShapeDot;
+class SoundPanel;
 class SkinLabel;
 
 // The main window: a frameless deck painted by one skin picture, with every control at its
@@ -115,9 +117,19 @@ public:
     QMenu *q = nullptr;
     std::array<QAction *, 6> q1{};
 
+    // The play list's commands and the background sound's choice and watch, on these controls.
+    AnimationList *animationList = nullptr;
+    SoundPanel *soundPanel = nullptr;
+
+    // The shared file dialog: asks for one file; false when the user cancels.
+    bool chooseFile(const QString &initDir, const QString &title, const QString &filter,
+                    QString &fileName);
+
 private:
     void applyFontsAndIcon();
     void connectWindowHandling();
+    void connectList();
+    void connectSound();
     void createFrame();
     void createHotSpots();
     void createTransport();

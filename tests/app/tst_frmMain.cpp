@@ -1,3 +1,4 @@
+#include "CommonDialog.h"
 #include "ImageControl.h"
 #include "PictureBox.h"
 #include "ShapeDot.h"
@@ -115,6 +116,7 @@ void tst_frmMain::init()
     QCoreApplication::sendPostedEvents(form.get()); // fonts and icon follow right after creation
     form->endProgram = [] {};
     form->showMessage = [](const QString &, const QString &) {};
+    form->CDialog->setChooser([](const CommonDialog &) { return QString(); }); // cancels
 }
 
 void tst_frmMain::cleanup()
