@@ -15,7 +15,13 @@ constexpr qint64 kMaxLagMs = 1000;
 
 AniGIF::AniGIF(QWidget *parent) : QWidget(parent)
 {
+    setObjectName(QStringLiteral("AniGIF"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QColor::fromRgb(kBackground));
+    setPalette(background);
+    resize(kEmptySize);
+    hide();
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &AniGIF::tick);

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 // The animation display: shows one GIF on a background of RGB (45, 62, 132) and plays it.
+// It is made hidden, named "AniGIF", 202 x 202 until the first load.
 //
 // Frames count from 0 to FrameCount() - 1. LoadFile() replaces the animation, resizes the
 // widget to the animation's size, shows frame 0 and starts playing. Playing shows frame after
@@ -40,6 +41,8 @@ class AniGIF : public QWidget
 
 public:
     static constexpr QRgb kBackground = 0xff2d3e84; // RGB (45, 62, 132)
+    // The size before the first load.
+    static constexpr QSize kEmptySize{202, 202};
 
     explicit AniGIF(QWidget *parent = nullptr);
     ~AniGIF() override;

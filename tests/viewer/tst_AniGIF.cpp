@@ -305,6 +305,7 @@ void tst_AniGIF::hiddenOrMinimisedWidgetDecodesNothing()
 {
     QWidget window;
     auto *gif = new AniGIF(&window);
+    gif->show();
     window.show();
     gif->setLoops(0);
     QSignalSpy spy(gif, &AniGIF::FrameChanged);

@@ -1,0 +1,176 @@
+#include "ViewerFormulas.h"
+
+#include <QtTest>
+
+class tst_ViewerFormulas : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void counterText_data();
+    void counterText();
+    void addChecked_data();
+    void addChecked();
+    void markerLeft_data();
+    void markerLeft();
+    void markerNeedsFrames();
+    void centring_data();
+    void centring();
+    void displayName_data();
+    void displayName();
+    void commandLineText_data();
+    void commandLineText();
+};
+
+void tst_ViewerFormulas::counterText_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0") << 0 << "00";
+    QTest::newRow("7") << 7 << "07";
+    QTest::newRow("10") << 10 << "10";
+    QTest::newRow("123") << 123 << "123";
+    QTest::newRow("32767") << 32767 << "32767";
+    QTest::newRow("-5") << -5 << "-05";
+    QTest::newRow("-32768") << -32768 << "-32768";
+}
+
+void tst_ViewerFormulas::counterText()
+{
+    QFETCH(int, value);
+    QFETCH(QString, text);
+    QCOMPARE(ViewerFormulas::counterText(value), text);
+}
+
+void tst_ViewerFormulas::addChecked_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("delta");
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<int>("result");
+    QTest::newRow("up") << 5 << 1 << true << 6;
+    QTest::newRow("down to -1") << 0 << -1 << true << -1;
+    QTest::newRow("to the top") << 32766 << 1 << true << 32767;
+    QTest::newRow("past the top") << 32767 << 1 << false << 32767;
+    QTest::newRow("to the bottom") << -32767 << -1 << true << -32768;
+    QTest::newRow("past the bottom") << -32768 << -1 << false << -32768;
+}
+
+void tst_ViewerFormulas::addChecked()
+{
+    QFETCH(int, value);
+    QFETCH(int, delta);
+    QFETCH(bool, fits);
+    QFETCH(int, result);
+    qint16 out = qint16(value);
+    QCOMPARE(ViewerFormulas::addChecked(qint16(value), delta, out), fits);
+    QCOMPARE(int(out), result);
+}
+
+void tst_ViewerFormulas::markerLeft_data()
+{
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<int>("frame");
+    QTest::addColumn<float>("left");
+    QTest::addColumn<int>("pixel");
+    QTest::newRow("10 frames, first") << 10 << 0 << 9.0f << 9;
+    QTest::newRow("10 frames, 5") << 10 << 5 << 199.0f << 199;
+    QTest::newRow("10 frames, last") << 10 << 9 << 351.0f << 351;
+    QTest::newRow("3 frames, 1") << 3 << 1 << float(380.0 / 3 + 9) << 136;
+    QTest::newRow("3 frames, 2") << 3 << 2 << float(380.0 / 3 * 2 + 9) << 262;
+    QTest::newRow("1 frame") << 1 << 0 << 9.0f << 9;
+    QTest::newRow("past the end") << 4 << 4 << 389.0f << 389;
+    QTest::newRow("before the start") << 4 << -1 << -86.0f << -86;
+}
+
+void tst_ViewerFormulas::markerLeft()
+{
+    QFETCH(int, frames);
+    QFETCH(int, frame);
+    QFETCH(float, left);
+    QFETCH(int, pixel);
+    const std::optional<float> got = ViewerFormulas::markerLeft(qint16(frames), qint16(frame));
+    QVERIFY(got.has_value());
+    QCOMPARE(*got, left);
+    QCOMPARE(ViewerFormulas::toPixel(*got), pixel);
+}
+
+void tst_ViewerFormulas::markerNeedsFrames()
+{
+    QVERIFY(!ViewerFormulas::markerLeft(0, 0).has_value());
+    QVERIFY(!ViewerFormulas::markerLeft(0, 3).has_value());
+    QCOMPARE(*ViewerFormulas::markerLeft(3, 1), 135.666672f);
+}
+
+void tst_ViewerFormulas::centring_data()
+{
+    QTest::addColumn<int>("outer");
+    QTest::addColumn<int>("inner");
+    QTest::addColumn<float>("edge");
+    QTest::addColumn<int>("pixel");
+    QTest::newRow("486 and 101") << 486 << 101 << 192.5f << 193;
+    QTest::newRow("486 and 202") << 486 << 202 << 142.0f << 142;
+    QTest::newRow("324 and 1") << 324 << 1 << 161.5f << 162;
+    QTest::newRow("same size") << 486 << 486 << 0.0f << 0;
+    QTest::newRow("larger, even") << 486 << 600 << -57.0f << -57;
+    QTest::newRow("larger, odd") << 324 << 325 << -0.5f << 0;
+    QTest::newRow("larger by three") << 324 << 327 << -1.5f << -1;
+}
+
+void tst_ViewerFormulas::centring()
+{
+    QFETCH(int, outer);
+    QFETCH(int, inner);
+    QFETCH(float, edge);
+    QFETCH(int, pixel);
+    QCOMPARE(ViewerFormulas::centredEdge(outer, inner), edge);
+    QCOMPARE(ViewerFormulas::toPixel(edge), pixel);
+}
+
+void tst_ViewerFormulas::displayName_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("path") << "/home/u/anim/cat.gif" << true << "cat";
+    QTest::newRow("no folder") << "cat.gif" << true << "cat";
+    QTest::newRow("blank inside") << "/tmp/my cat.gif" << true << "my cat";
+    QTest::newRow("other extension") << "/tmp/clip.jpeg" << true << "clip.";
+    QTest::newRow("four characters") << "/tmp/.gif" << true << "";
+    QTest::newRow("three characters") << "/tmp/a.g" << false << "";
+    QTest::newRow("ends in a slash") << "/tmp/gif/" << false << "";
+    QTest::newRow("empty") << "" << false << "";
+    QTest::newRow("Cyrillic") << "/tmp/кошка.gif" << true << "кошка";
+}
+
+void tst_ViewerFormulas::displayName()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, fits);
+    QFETCH(QString, name);
+    QString got = QStringLiteral("unchanged");
+    QCOMPARE(ViewerFormulas::displayName(path, got), fits);
+    QCOMPARE(got, fits ? name : QStringLiteral("unchanged"));
+}
+
+void tst_ViewerFormulas::commandLineText_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("none") << QStringList{"quorbanex"} << "";
+    QTest::newRow("one") << QStringList{"quorbanex", "/a/cat.gif"} << "/a/cat.gif";
+    QTest::newRow("split at a blank")
+        << QStringList{"quorbanex", "/a/my", "cat.gif"} << "/a/my cat.gif";
+    QTest::newRow("quotes kept") << QStringList{"quorbanex", "\"x\""} << "\"x\"";
+    QTest::newRow("empty list") << QStringList{} << "";
+}
+
+void tst_ViewerFormulas::commandLineText()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, text);
+    QCOMPARE(ViewerFormulas::commandLineText(arguments), text);
+}
+
+QTEST_APPLESS_MAIN(tst_ViewerFormulas)
+#include "tst_ViewerFormulas.moc"

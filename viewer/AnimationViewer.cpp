@@ -1,0 +1,300 @@
+#include "AnimationViewer.h"
+
+#include "AniGIF.h"
+#include "ViewerFormulas.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QLabel>
+#include <QMenu>
+#include <QTreeWidget>
+#include <limits>
+
+namespace {
+// Full path of a list row: data of its first column.
+constexpr int kFullPathRole = Qt::UserRole;
+} // namespace
+
+AnimationViewer::AnimationViewer(const Controls &controls, QObject *parent)
+    : QObject(parent), m_fileList(controls.fileList), m_frame(controls.frame),
+      m_frameInnerOrigin(controls.frameInnerOrigin), m_display(controls.display),
+      m_lb1(controls.lb1), m_lb2(controls.lb2), m_Label3(controls.Label3),
+      m_Label4(controls.Label4), m_lblAnim(controls.lblAnim), m_im1(controls.im1),
+      m_Sh1(controls.Sh1), m_Sh2(controls.Sh2), m_q(controls.q), m_chooseFile(controls.chooseFile),
+      m_executableDir(controls.executableDir), m_commandLine(controls.commandLine),
+      m_letMessagesRun(controls.letMessagesRun)
+{
+    for (size_t i = 0; i < m_q1.size(); ++i)
+        m_q1[i] = controls.q1[i];
+}
+
+int AnimationViewer::clickedRowNumber() const
+{
+    return m_clickedItem.isValid() ? m_clickedItem.row() + 1 : 0;
+}
+
+void AnimationViewer::Form_Load()
+{
+    if (m_display)
+        m_display->setLoops(1);
+    if (m_q1[0])
+        m_q1[0]->setChecked(true);
+}
+
+void AnimationViewer::Form_Activate()
+{
+    if (m_commandLine.isEmpty())
+        return;
+    QString name;
+    if (!ViewerFormulas::displayName(m_commandLine, name))
+        return;
+    setAnimationName(name);
+    if (!letMessagesRun(1))
+        return;
+    showAnimation(m_commandLine);
+}
+
+void AnimationViewer::setClickedItem(QTreeWidgetItem *item)
+{
+    if (!m_fileList || !item || item->treeWidget() != m_fileList)
+        return;
+    m_clickedItem = m_fileList->indexFromItem(item);
+}
+
+void AnimationViewer::FileList_DblClick()
+{
+    if (!m_fileList || clickedRowNumber() == 0)
+        return;
+    m_fileList->hide();
+    if (!letMessagesRun(1))
+        return;
+    const int row = clickedRowNumber();
+    if (row == 0)
+        return;
+    const Shown shown = showAnimation(rowPath(row));
+    if (shown == Shown::ViewerGone)
+        return;
+    if (shown == Shown::NotLoaded) {
+        // Nothing to show: the list stays in view rather than an empty frame.
+        if (m_fileList)
+            m_fileList->show();
+        return;
+    }
+    const int shownRow = clickedRowNumber();
+    if (shownRow > 0 && shownRow <= std::numeric_limits<qint16>::max())
+        m_currentIndex = qint16(shownRow);
+}
+
+void AnimationViewer::Image2_Click()
+{
+    if (!m_chooseFile)
+        return;
+    QString fileName;
+    if (!m_chooseFile(m_executableDir + QStringLiteral("/gif"), kDialogTitle, kDialogFilter,
+                      fileName))
+        return;
+    QString name;
+    if (!ViewerFormulas::displayName(fileName, name))
+        return;
+    setAnimationName(name);
+    if (!letMessagesRun(1))
+        return;
+    showAnimation(fileName);
+}
+
+void AnimationViewer::CentreDisplay()
+{
+    if (!m_frame || !m_display)
+        return;
+    const float left = ViewerFormulas::centredEdge(m_frame->width(), m_display->width());
+    m_display->move(m_frameInnerOrigin.x() + ViewerFormulas::toPixel(left), m_display->y());
+    const float top = ViewerFormulas::centredEdge(m_frame->height(), m_display->height());
+    m_display->move(m_display->x(), m_frameInnerOrigin.y() + ViewerFormulas::toPixel(top));
+}
+
+// Marker, frame and pass labels for the frame on show; at the last frame, one pass counted
+// (when more than one is asked for) and, once the passes are done and the play-list switch is
+// on, the next row of the list. Reaching or passing the pass count both count as done, so a
+// count lowered in the menu below the passes already made still moves on.
+void AnimationViewer::AniGIF_FrameChanged()
+{
+    if (!m_display)
+        return;
+    const std::optional<float> left =
+        ViewerFormulas::markerLeft(m_display->FrameCount(), m_display->Frame());
+    if (!left)
+        return;
+    if (m_im1)
+        m_im1->move(ViewerFormulas::toPixel(*left), m_im1->y());
+    setLabel(m_lb2, m_display->Frame());
+    qint16 pass = 0;
+    if (!ViewerFormulas::addChecked(m_loopCounter, 1, pass))
+        return;
+    setLabel(m_Label4, pass);
+
+    if (atLastFrame() && m_display->Loops() > 1) {
+        qint16 counted = 0;
+        if (!ViewerFormulas::addChecked(m_loopCounter, 1, counted))
+            return;
+        m_loopCounter = counted;
+        if (m_loopCounter < m_display->Loops())
+            return;
+        m_loopCounter = 0;
+    }
+    if (!m_Sh2 || m_Sh2->isHidden() || !atLastFrame())
+        return;
+    advanceToNextRow();
+}
+
+// Loads the row after the one on show (after the last row, row 1), rewinds, centres and plays
+// it, letting messages run between the steps. A row that cannot be loaded is passed over; after
+// one lap without a loadable row, or with an empty list, nothing is loaded.
+void AnimationViewer::advanceToNextRow()
+{
+    if (!ViewerFormulas::addChecked(m_currentIndex, 1, m_currentIndex))
+        m_currentIndex = 1; // past the last row a 16-bit number reaches
+    if (!letMessagesRun(1))
+        return;
+    for (int failed = 0;;) {
+        const int rows = rowCount();
+        if (rows == 0 || !m_display)
+            return;
+        if (m_currentIndex > rows)
+            m_currentIndex = 1;
+        if (m_display->LoadFile(rowPath(m_currentIndex)))
+            break;
+        if (++failed >= rows)
+            return;
+        if (!ViewerFormulas::addChecked(m_currentIndex, 1, m_currentIndex))
+            m_currentIndex = 1;
+    }
+    if (!letMessagesRun(3) || !m_display)
+        return;
+    m_display->setFrame(ViewerFormulas::kRewindFrame);
+    setLabel(m_lb1, m_display->FrameCount());
+    if (!letMessagesRun(3))
+        return;
+    CentreDisplay();
+    if (!letMessagesRun(3) || !m_display)
+        return;
+    m_display->Play();
+}
+
+void AnimationViewer::Image8_Click()
+{
+    if (!m_Sh1)
+        return;
+    if (m_Sh1->isHidden()) {
+        m_Sh1->show();
+        if (m_Sh2)
+            m_Sh2->hide();
+        if (m_display)
+            m_display->setLoops(0);
+    } else {
+        if (m_display)
+            m_display->setLoops(1);
+        m_Sh1->hide();
+    }
+}
+
+void AnimationViewer::Image9_Click()
+{
+    if (!m_Sh2)
+        return;
+    if (!m_Sh2->isHidden()) {
+        m_Sh2->hide();
+        return;
+    }
+    m_Sh2->show();
+    if (m_Sh1)
+        m_Sh1->hide();
+    for (const QPointer<QAction> &entry : m_q1) {
+        if (!entry || !entry->isChecked())
+            continue;
+        bool isNumber = false;
+        const qint16 passes = entry->text().remove(QLatin1Char('&')).toShort(&isNumber);
+        if (isNumber && m_display)
+            m_display->setLoops(passes);
+    }
+}
+
+void AnimationViewer::q1_Click(int index)
+{
+    if (index < 0 || index >= int(m_q1.size()))
+        return;
+    for (const QPointer<QAction> &entry : m_q1) {
+        if (entry)
+            entry->setChecked(false);
+    }
+    const QPointer<QAction> &chosen = m_q1[size_t(index)];
+    if (!chosen)
+        return;
+    chosen->setChecked(true);
+    bool isNumber = false;
+    const qint16 passes = chosen->text().remove(QLatin1Char('&')).toShort(&isNumber);
+    if (!isNumber || !m_display)
+        return;
+    m_display->setLoops(passes);
+    setLabel(m_Label3, m_display->Loops());
+}
+
+void AnimationViewer::Image21_Click()
+{
+    if (m_q)
+        m_q->popup(QCursor::pos());
+}
+
+// Returns false when the viewer was deleted while the messages ran.
+bool AnimationViewer::letMessagesRun(int times)
+{
+    const QPointer<AnimationViewer> self(this);
+    for (int i = 0; i < times && self; ++i) {
+        if (m_letMessagesRun)
+            m_letMessagesRun();
+        else
+            QCoreApplication::processEvents();
+    }
+    return !self.isNull();
+}
+
+// The show sequence; when the file cannot be loaded nothing after the load is done.
+AnimationViewer::Shown AnimationViewer::showAnimation(const QString &path)
+{
+    if (!m_display || !m_display->LoadFile(path))
+        return Shown::NotLoaded;
+    setLabel(m_lb1, m_display->FrameCount());
+    m_display->show();
+    if (!letMessagesRun(3))
+        return Shown::ViewerGone;
+    CentreDisplay();
+    return letMessagesRun(3) ? Shown::Yes : Shown::ViewerGone;
+}
+
+bool AnimationViewer::atLastFrame() const
+{
+    return m_display && m_display->Frame() == m_display->FrameCount() - 1;
+}
+
+int AnimationViewer::rowCount() const
+{
+    return m_fileList ? m_fileList->topLevelItemCount() : 0;
+}
+
+QString AnimationViewer::rowPath(int rowNumber) const
+{
+    const QTreeWidgetItem *row = m_fileList ? m_fileList->topLevelItem(rowNumber - 1) : nullptr;
+    return row ? row->data(0, kFullPathRole).toString() : QString();
+}
+
+void AnimationViewer::setLabel(QLabel *label, int value)
+{
+    if (label)
+        label->setText(ViewerFormulas::counterText(value));
+}
+
+void AnimationViewer::setAnimationName(const QString &name)
+{
+    if (m_lblAnim)
+        m_lblAnim->setText(QStringLiteral("Anim: ") + name);
+}
