@@ -1,6 +1,8 @@
 #include "frmMain.h"
 
+#include "AniGIF.h"
 #include "AnimationList.h"
+#include "AnimationViewer.h"
 #include "CommonDialog.h"
 #include "ImageControl.h"
 #include "PictureBox.h"
@@ -9,6 +11,8 @@
 #include "SkinLabel.h"
 #include "SkinResources.h"
 #include "SoundPanel.h"
+#include "TransportButtons.h"
+#include "ViewerFormulas.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -154,6 +158,7 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     connectWindowHandling();
     connectList();
     connectSound();
+    connectViewer();
 
     setTabOrder(Picture1, AniGIF);
     setTabOrder(AniGIF, pic);
@@ -165,6 +170,12 @@ frmMain::~frmMain() = default;
 void frmMain::Form_Load()
 {
     animationList->loadList();
+    viewer->Form_Load();
+}
+
+void frmMain::Form_Activate()
+{
+    viewer->Form_Activate();
 }
 
 bool frmMain::chooseFile(const QString &initDir, const QString &title, const QString &filter,
@@ -193,10 +204,65 @@ void frmMain::connectList()
     connect(FileList, &QTreeWidget::itemClicked, animationList, &AnimationList::rowClicked);
 }
 
+void frmMain::connectViewer()
+{
+    AnimationViewer::Controls c;
+    c.fileList = FileList;
+    c.frame = Picture1;
+    c.frameInnerOrigin = Picture1->innerRect().topLeft();
+    c.display = AniGIF;
+    c.lb1 = lb1;
+    c.lb2 = lb2;
+    c.Label3 = Label3;
+    c.Label4 = Label4;
+    c.lblAnim = lblAnim;
+    c.im1 = im1;
+    c.Sh1 = Sh1;
+    c.Sh2 = Sh2;
+    c.q = q;
+    c.q1 = q1;
+    c.chooseFile = [this](const QString &initDir, const QString &title, const QString &filter,
+                          QString &fileName) {
+        return chooseFile(initDir, title, filter, fileName);
+    };
+    c.executableDir = QCoreApplication::applicationDirPath();
+    c.commandLine = ViewerFormulas::commandLineText(QCoreApplication::arguments());
+    viewer = new AnimationViewer(c, this);
+    transport = new TransportButtons({AniGIF, im1, lb2, Image3, Image4, Image5, Image6, Image7,
+                                      [v = viewer] { v->AniGIF_FrameChanged(); }},
+                                     this);
+
+    connect(AniGIF, &AniGIF::FrameChanged, viewer, &AnimationViewer::AniGIF_FrameChanged);
+    connect(FileList, &QTreeWidget::itemClicked, viewer, &AnimationViewer::setClickedItem);
+    connect(FileList, &QTreeWidget::itemDoubleClicked, viewer, &AnimationViewer::FileList_DblClick);
+    connect(Image2, &ImageControl::clicked, viewer, &AnimationViewer::Image2_Click);
+    connect(Image8, &ImageControl::clicked, viewer, &AnimationViewer::Image8_Click);
+    connect(Image9, &ImageControl::clicked, viewer, &AnimationViewer::Image9_Click);
+    for (int i = 0; i < int(q1.size()); ++i)
+        connect(q1[i], &QAction::triggered, viewer, [this, i] { viewer->q1_Click(i); });
+    connect(animationList, &AnimationList::folderDialogClosed, this, &frmMain::Form_Activate);
+
+    const std::pair<ImageControl *,
+                    std::pair<void (TransportButtons::*)(), void (TransportButtons::*)()>>
+        buttons[] = {
+            {Image3, {&TransportButtons::Image3_MouseDown, &TransportButtons::Image3_MouseUp}},
+            {Image4, {&TransportButtons::Image4_MouseDown, &TransportButtons::Image4_MouseUp}},
+            {Image5, {&TransportButtons::Image5_MouseDown, &TransportButtons::Image5_MouseUp}},
+            {Image6, {&TransportButtons::Image6_MouseDown, &TransportButtons::Image6_MouseUp}},
+            {Image7, {&TransportButtons::Image7_MouseDown, &TransportButtons::Image7_MouseUp}},
+        };
+    for (const auto &[button, handlers] : buttons) {
+        connect(button, &ImageControl::mousePressed, transport, handlers.first);
+        connect(button, &ImageControl::mouseReleased, transport, handlers.second);
+    }
+}
+
 void frmMain::connectSound()
 {
     auto chooser = [this](const QString &initDir, const QString &title, const QString &filter,
-                          QString &fileName) { return chooseFile(initDir, title, filter, fileName); };
+                          QString &fileName) {
+        return chooseFile(initDir, title, filter, fileName);
+    };
     soundPanel = new SoundPanel({lblSnd, im2, Sh3, Timer1}, chooser,
                                 QCoreApplication::applicationDirPath(), this);
     connect(Image10, &ImageControl::clicked, soundPanel, &SoundPanel::Image10_Click);
@@ -319,13 +385,7 @@ void frmMain::createFrame()
     Picture1->setFocusPolicy(Qt::StrongFocus);
 
     // The display comes first so that the list, made after it, lies above it.
-    AniGIF = new QWidget(Picture1);
-    AniGIF->setObjectName(QStringLiteral("AniGIF"));
-    QPalette displayPalette = AniGIF->palette();
-    displayPalette.setColor(QPalette::Window, DisplayBackColor);
-    AniGIF->setPalette(displayPalette);
-    AniGIF->setAutoFillBackground(true);
-    AniGIF->resize(202, 202);
+    AniGIF = new class AniGIF(Picture1);
     placeInFrame(AniGIF, 129, 57);
     AniGIF->setFocusPolicy(Qt::StrongFocus);
     AniGIF->hide();

@@ -3,7 +3,9 @@
 #include <QWidget>
 #include <array>
 
+class AniGIF;
 class AnimationList;
+class AnimationViewer;
 class CommonDialog;
 class ImageControl;
 class PictureBox;
@@ -13,6 +15,7 @@ class QTimer;
 class QTreeWidget;
 class ShapeDot;
 class SoundPanel;
+class TransportButtons;
 class SkinLabel;
 
 // The main window: a frameless deck painted by one skin picture, with every control at its
@@ -63,7 +66,7 @@ public:
     PictureBox *pic = nullptr;
     PictureBox *Picture1 = nullptr;
     QTreeWidget *FileList = nullptr;
-    QWidget *AniGIF = nullptr;
+    class AniGIF *AniGIF = nullptr;
     CommonDialog *CDialog = nullptr;
     QTimer *Timer1 = nullptr;
 
@@ -120,6 +123,13 @@ public:
     // The play list's commands and the background sound's choice and watch, on these controls.
     AnimationList *animationList = nullptr;
     SoundPanel *soundPanel = nullptr;
+    // Showing animations, counting frames and passes, moving through the list; the transport.
+    AnimationViewer *viewer = nullptr;
+    TransportButtons *transport = nullptr;
+
+    // Runs each time the program's own window becomes active: after start-up shows it, and
+    // when the folder import dialog closes.
+    void Form_Activate();
 
     // The shared file dialog: asks for one file; false when the user cancels.
     bool chooseFile(const QString &initDir, const QString &title, const QString &filter,
@@ -130,6 +140,7 @@ private:
     void connectWindowHandling();
     void connectList();
     void connectSound();
+    void connectViewer();
     void createFrame();
     void createHotSpots();
     void createTransport();

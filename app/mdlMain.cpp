@@ -24,6 +24,7 @@ frmMain *Main()
                    area.y() + (area.height() - form->height()) / 2);
     }
     form->show();
+    form->Form_Activate();
     return form;
 }
 
