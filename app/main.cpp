@@ -1,3 +1,4 @@
+#include "SkinFonts.h"
 #include "SkinResources.h"
 #include "frmMain.h"
 #include "mdlMain.h"
@@ -20,7 +21,11 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setDesktopFileName(QStringLiteral("quorbanex"));
 
+    // The font database is read beside the building of the window, which needs it first for the
+    // list's header.
+    std::thread fontDatabase([] { SkinFonts::preload(); });
     warmUp.join();
     const std::unique_ptr<frmMain> window(mdlMain::Main());
+    fontDatabase.join();
     return app.exec();
 }

@@ -8,6 +8,12 @@ QString SkinFonts::terminusFile()
     return QStringLiteral("/usr/share/fonts/X11/misc/ter-u18b_iso-8859-1.pcf.gz");
 }
 
+void SkinFonts::preload()
+{
+    QFontDatabase::families();
+    terminal();
+}
+
 QFont SkinFonts::terminal()
 {
     static const QString family = [] {

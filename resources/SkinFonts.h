@@ -14,6 +14,10 @@ public:
     // The list's font: bold, Cyrillic-capable.
     static QFont list();
 
+    // Reads the font database and registers Terminus now; safe from any thread once the
+    // application object exists, so start-up can do it beside building the window.
+    static void preload();
+
     // Where the Terminus bitmap font is looked for (fontconfig does not offer bitmap fonts). The
     // Latin-1 cut holds the digits the counters need and loads far faster than the full one.
     static QString terminusFile();
