@@ -106,6 +106,7 @@ constexpr QColor CounterColour{0, 128, 0};
 constexpr QColor CaptionColour{128, 128, 255};
 constexpr QColor DotColour{0, 255, 0};
 constexpr QColor ListTextColour{0, 255, 255};
+constexpr QColor ListHeaderColour{28, 40, 92};
 
 QString arrayName(const char *name, int index)
 {
@@ -414,6 +415,12 @@ void frmMain::createFrame()
     listPalette.setColor(QPalette::Text, ListTextColour);
     listPalette.setColor(QPalette::WindowText, ListTextColour);
     FileList->setPalette(listPalette);
+    // The column header in the deck's colours rather than the desktop's light grey.
+    QPalette headerPalette = FileList->header()->palette();
+    headerPalette.setColor(QPalette::Button, ListHeaderColour);
+    headerPalette.setColor(QPalette::Window, ListHeaderColour);
+    headerPalette.setColor(QPalette::ButtonText, ListTextColour);
+    FileList->header()->setPalette(headerPalette);
     FileList->hide();
 }
 
