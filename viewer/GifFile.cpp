@@ -360,20 +360,33 @@ void GifFile::noteTouched(int index)
     m_touchedTo = 0;
 }
 
+// Copies one decoded row onto the canvas through the palette. Without transparent entries
+// every pixel is written, four at a time; otherwise index entries of colour 0 leave the
+// canvas as it is.
 void GifFile::blitRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int pixels) const
 {
     if (y < clip.top() || y > clip.bottom())
         return;
-    auto *dst = reinterpret_cast<quint32 *>(canvas.scanLine(y));
-    const int end = std::min(clip.right() + 1, frameLeft + pixels);
-    const uchar *src = m_line.data() + (clip.left() - frameLeft);
+    const int count = std::min(clip.right() + 1, frameLeft + pixels) - clip.left();
+    quint32 *__restrict dst = reinterpret_cast<quint32 *>(canvas.scanLine(y)) + clip.left();
+    const uchar *__restrict src = m_line.data() + (clip.left() - frameLeft);
+    const quint32 *__restrict palette = m_palette;
+    int x = 0;
     if (m_paletteOpaque) {
-        for (int x = clip.left(); x < end; ++x)
-            dst[x] = m_palette[*src++];
+        for (; x + 4 <= count; x += 4) {
+            const quint32 a = palette[src[x]], b = palette[src[x + 1]];
+            const quint32 c = palette[src[x + 2]], d = palette[src[x + 3]];
+            dst[x] = a;
+            dst[x + 1] = b;
+            dst[x + 2] = c;
+            dst[x + 3] = d;
+        }
+        for (; x < count; ++x)
+            dst[x] = palette[src[x]];
         return;
     }
-    for (int x = clip.left(); x < end; ++x) {
-        const quint32 colour = m_palette[*src++];
+    for (; x < count; ++x) {
+        const quint32 colour = palette[src[x]];
         if (colour)
             dst[x] = colour;
     }
