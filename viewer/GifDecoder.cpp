@@ -123,9 +123,13 @@ QRect GifDecoder::showFrame(int frame)
     return changed;
 }
 
+// A snapshot of the canvas before a frame is only worth its memory when the frame lets some of
+// that canvas show through. Should a frame that looked covering turn out to be cut short, a
+// seek replays from an earlier starting point instead.
 void GifDecoder::enterBase(int frame)
 {
-    if (!record(frame).blankBase)
+    const GifFrameRecord &rec = record(frame);
+    if (!rec.blankBase && !rec.coversCanvas)
         m_cache.store(GifFrameCache::Kind::Base, frame, m_canvas);
 }
 

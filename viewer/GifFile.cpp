@@ -103,6 +103,8 @@ void GifFile::close()
     m_bytes.clear();
     m_mapped = false;
     m_touched = 0;
+    m_touchedFrom = 0;
+    m_touchedTo = 0;
     m_source = Source{};
     m_canvasSize = QSize();
     m_loopCount = -1;
@@ -131,6 +133,8 @@ GifFile::Status GifFile::openSource()
     if (m_source.size > kResidentFileBytes)
         releasePages();
     m_touched = 0;
+    m_touchedFrom = m_source.size;
+    m_touchedTo = 0;
     return Status::Ok;
 }
 
@@ -318,17 +322,20 @@ void GifFile::releasePages()
 {
     releaseRange(0, m_source.size);
     m_touched = 0;
+    m_touchedFrom = m_source.size;
+    m_touchedTo = 0;
 }
 
-// Hands the whole pages of a range of the mapping back to the page cache; reading them
-// again maps them in again.
+// Hands the pages of a range of the mapping back to the page cache, including pages the
+// range covers only in part: the mapping is read-only, so reading them again maps them in
+// again.
 void GifFile::releaseRange(qint64 from, qint64 to)
 {
     if (!m_mapped)
         return;
     constexpr qint64 kPage = 4096;
-    from = (from + kPage - 1) / kPage * kPage;
-    to = to / kPage * kPage;
+    from = from / kPage * kPage;
+    to = std::min(m_source.size, (to + kPage - 1) / kPage * kPage);
     if (to > from)
         madvise(const_cast<uchar *>(m_source.data) + from, size_t(to - from), MADV_DONTNEED);
 }
@@ -338,26 +345,48 @@ void GifFile::noteTouched(int index)
     if (!m_mapped || m_source.size <= kResidentFileBytes)
         return;
     const size_t next = size_t(index) + 1;
+    const qint64 begin = m_frames[size_t(index)].descriptorOffset;
     const qint64 end = next < m_frames.size() ? m_frames[next].descriptorOffset : m_source.size;
-    m_touched += end - m_frames[size_t(index)].descriptorOffset;
-    if (m_touched > kResidentFileBytes)
-        releasePages();
+    m_touched += end - begin;
+    m_touchedFrom = std::min(m_touchedFrom, begin);
+    m_touchedTo = std::max(m_touchedTo, end);
+    if (m_touched <= kResidentFileBytes)
+        return;
+    // Playback reads frames in order, so the span is about what was read; after seeks it
+    // may be wider, and dropping pages that were not mapped costs little.
+    releaseRange(m_touchedFrom, m_touchedTo);
+    m_touched = 0;
+    m_touchedFrom = m_source.size;
+    m_touchedTo = 0;
 }
 
+// Copies one decoded row onto the canvas through the palette. Without transparent entries
+// every pixel is written, four at a time; otherwise index entries of colour 0 leave the
+// canvas as it is.
 void GifFile::blitRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int pixels) const
 {
     if (y < clip.top() || y > clip.bottom())
         return;
-    auto *dst = reinterpret_cast<quint32 *>(canvas.scanLine(y));
-    const int end = std::min(clip.right() + 1, frameLeft + pixels);
-    const uchar *src = m_line.data() + (clip.left() - frameLeft);
+    const int count = std::min(clip.right() + 1, frameLeft + pixels) - clip.left();
+    quint32 *__restrict dst = reinterpret_cast<quint32 *>(canvas.scanLine(y)) + clip.left();
+    const uchar *__restrict src = m_line.data() + (clip.left() - frameLeft);
+    const quint32 *__restrict palette = m_palette;
+    int x = 0;
     if (m_paletteOpaque) {
-        for (int x = clip.left(); x < end; ++x)
-            dst[x] = m_palette[*src++];
+        for (; x + 4 <= count; x += 4) {
+            const quint32 a = palette[src[x]], b = palette[src[x + 1]];
+            const quint32 c = palette[src[x + 2]], d = palette[src[x + 3]];
+            dst[x] = a;
+            dst[x + 1] = b;
+            dst[x + 2] = c;
+            dst[x + 3] = d;
+        }
+        for (; x < count; ++x)
+            dst[x] = palette[src[x]];
         return;
     }
-    for (int x = clip.left(); x < end; ++x) {
-        const quint32 colour = m_palette[*src++];
+    for (; x < count; ++x) {
+        const quint32 colour = palette[src[x]];
         if (colour)
             dst[x] = colour;
     }

@@ -33,8 +33,8 @@ public:
     static constexpr int kMaxFrames = 32767;
     static constexpr qint64 kMaxDecodedPixelsPerFrame = 64LL * 1024 * 1024;
     // Of a mapped file, about this much is kept resident; the rest is handed back to the
-    // page cache, so a long file does not count in full against the process.
-    static constexpr qint64 kResidentFileBytes = 16LL * 1024 * 1024;
+    // page cache, so a long file costs the process no more than a short one.
+    static constexpr qint64 kResidentFileBytes = 1LL * 1024 * 1024;
 
     GifFile();
     ~GifFile();
@@ -107,7 +107,9 @@ private:
     quint32 m_palette[256] = {};
     bool m_paletteOpaque = false;
     bool m_mapped = false;
-    qint64 m_touched = 0; // bytes read since pages were last released (scan: the offset)
+    qint64 m_touched = 0;     // bytes read since pages were last released (scan: the offset)
+    qint64 m_touchedFrom = 0; // the span of the file those bytes lie in
+    qint64 m_touchedTo = 0;
     // The graphic control extension waiting for the next image.
     quint8 m_gceDisposal = 0;
     quint16 m_gceDelay = 0;
