@@ -3,6 +3,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <utility>
+
 // The viewer's handlers on stand-in controls. Most GIFs here show each frame for a minute, so
 // nothing moves on by itself and the frame-change routine runs only when a test runs it.
 class tst_AnimationViewer : public QObject
@@ -742,9 +744,11 @@ void tst_AnimationViewer::reenteredDuringTheAdvance()
 void tst_AnimationViewer::viewerDeletedWhileMessagesRun()
 {
     ViewerFixture *fixture = nullptr;
+    // The message pump lives inside the viewer: it must not touch its own captures once the
+    // viewer, and so the pump itself, is gone.
     ViewerFixture f(QString(), [&] {
-        delete fixture->viewer;
-        fixture->viewer = nullptr;
+        AnimationViewer *viewer = std::exchange(fixture->viewer, nullptr);
+        delete viewer;
     });
     fixture = &f;
     f.addRow(f.gif("one.gif", {10, 10}, 2));
