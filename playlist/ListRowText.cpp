@@ -6,12 +6,17 @@
 
 QString ListRowText::displayName(QStringView path)
 {
+    return displayNameIfAny(path).value_or(QString());
+}
+
+std::optional<QString> ListRowText::displayNameIfAny(QStringView path)
+{
     const QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
     // Count characters, not UTF-16 units, so a surrogate pair is never split.
     qsizetype keep = name.size();
     for (int dropped = 0; dropped < 4; ++dropped) {
         if (keep == 0)
-            return {};
+            return std::nullopt;
         --keep;
         if (keep > 0 && name[keep].isLowSurrogate() && name[keep - 1].isHighSurrogate())
             --keep;

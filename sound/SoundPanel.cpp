@@ -1,5 +1,6 @@
 #include "SoundPanel.h"
 
+#include "ListRowText.h"
 #include "MediaLayer.h"
 
 #include <QCoreApplication>
@@ -45,16 +46,7 @@ SoundPanel::~SoundPanel() = default;
 // in half.
 std::optional<QString> SoundPanel::displayName(const QString &path)
 {
-    const QStringView name = QStringView(path).mid(path.lastIndexOf(u'/') + 1);
-    qsizetype end = name.size();
-    for (int i = 0; i < 4; ++i) {
-        if (end == 0)
-            return std::nullopt;
-        --end;
-        if (end > 0 && name[end].isLowSurrogate() && name[end - 1].isHighSurrogate())
-            --end;
-    }
-    return name.left(end).toString();
+    return ListRowText::displayNameIfAny(path);
 }
 
 QString SoundPanel::initialFolder() const

@@ -1,5 +1,7 @@
 #include "ViewerFormulas.h"
 
+#include "ListRowText.h"
+
 #include <cmath>
 #include <limits>
 
@@ -39,10 +41,10 @@ int ViewerFormulas::toPixel(float position)
 
 bool ViewerFormulas::displayName(QStringView path, QString &name)
 {
-    const QStringView fileName = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    if (fileName.size() < 4)
+    const std::optional<QString> shown = ListRowText::displayNameIfAny(path);
+    if (!shown)
         return false;
-    name = fileName.chopped(4).toString();
+    name = *shown;
     return true;
 }
 
