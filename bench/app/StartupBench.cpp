@@ -1,5 +1,6 @@
 // qx-bench-startup [RUNS [PROGRAM]]: time from process start to window mapped, Quorbanex against a
 // minimal frameless Qt window, on a private Xvfb, runs interleaved; then the time MakeRegion takes.
+#include "RootWindowImage.h"
 #include "SkinResources.h"
 #include "XvfbServer.h"
 #include "mdlRegion.h"
@@ -85,20 +86,6 @@ Timing timeToMap(Display *display, const QString &program, const QProcessEnviron
     return timing;
 }
 
-QImage grabRoot(Display *display)
-{
-    XWindowAttributes attributes;
-    XGetWindowAttributes(display, DefaultRootWindow(display), &attributes);
-    XImage *x = XGetImage(display, DefaultRootWindow(display), 0, 0, attributes.width,
-                          attributes.height, AllPlanes, ZPixmap);
-    QImage image(attributes.width, attributes.height, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int px = 0; px < image.width(); ++px)
-            image.setPixel(px, y, 0xFF000000u | (XGetPixel(x, px, y) & 0xFFFFFFu));
-    XDestroyImage(x);
-    return image;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -119,7 +106,7 @@ int main(int argc, char *argv[])
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
     XFlush(display);
 
-    const QImage background = grabRoot(display);
+    const QImage background = RootWindowImage::grab(display);
     // One warm-up run each fills the file cache, then the two alternate.
     timeToMap(display, quorbanex, server.environment(), background);
     timeToMap(display, floor, server.environment(), background);

@@ -1,5 +1,6 @@
 // End to end on a real X server: the program's window maps with exactly the skin's shape, the
 // skin shows inside it and whatever was on the screen shows outside it.
+#include "RootWindowImage.h"
 #include "SkinResources.h"
 #include "XvfbServer.h"
 #include "mdlRegion.h"
@@ -21,23 +22,6 @@ struct DisplayCloser
     void operator()(Display *d) const { XCloseDisplay(d); }
 };
 using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
-
-QImage grabRoot(Display *display)
-{
-    const Window root = DefaultRootWindow(display);
-    XWindowAttributes attributes;
-    XGetWindowAttributes(display, root, &attributes);
-    XImage *x =
-        XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
-    if (!x)
-        return {};
-    QImage image(attributes.width, attributes.height, QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y)
-        for (int px = 0; px < image.width(); ++px)
-            image.setPixel(px, y, 0xFF000000u | (XGetPixel(x, px, y) & 0xFFFFFFu));
-    XDestroyImage(x);
-    return image;
-}
 
 // The mapped top-level window whose class name is the program's.
 Window findProgramWindow(Display *display)
@@ -97,7 +81,7 @@ void tst_ShapeOnX11::windowShapeAndPixels()
         QSKIP(qPrintable(server.errorText()));
     DisplayPtr display(XOpenDisplay(server.display().toLatin1().constData()));
     QVERIFY(display);
-    const QImage before = grabRoot(display.get());
+    const QImage before = RootWindowImage::grab(display.get());
 
     QProcess program;
     program.setProcessEnvironment(server.environment());
@@ -171,7 +155,7 @@ void tst_ShapeOnX11::windowShapeAndPixels()
     waited.start();
     do {
         QTest::qWait(100);
-        screen = grabRoot(display.get());
+        screen = RootWindowImage::grab(display.get());
     } while (mismatches(screen, nullptr) != 0 && waited.elapsed() < 20000);
     screen.copy(left, top, 521, 568).save(QDir::currentPath() + "/shape-on-x11.png");
     QCOMPARE(mismatches(screen, &firstMismatch), 0);
