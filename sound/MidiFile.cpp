@@ -48,6 +48,7 @@ struct TrackTiming
 {
     std::uint64_t lastTick = 0;
     std::map<std::uint64_t, std::uint32_t> tempos; // tick -> microseconds per quarter note
+    bool overlongEvent = false;
 };
 
 int channelDataBytes(unsigned status)
@@ -80,6 +81,8 @@ TrackTiming scanTrack(Reader r)
                 break;
             const unsigned type = r.byte();
             const auto len = r.vlq();
+            if (len && !r.has(*len))
+                t.overlongEvent = true;
             if (!len || !r.has(*len))
                 break;
             if (type == 0x51 && *len == 3) {
@@ -95,6 +98,8 @@ TrackTiming scanTrack(Reader r)
             running = 0;
         } else if (status == 0xf0 || status == 0xf7) {
             const auto len = r.vlq();
+            if (len && !r.has(*len))
+                t.overlongEvent = true;
             if (!len || !r.has(*len))
                 break;
             r.skip(*len);
@@ -114,9 +119,15 @@ TrackTiming scanTrack(Reader r)
     return t;
 }
 
-} // namespace
+// The header and every track chunk; nothing when the data is not a Standard MIDI File with at
+// least one track.
+struct Scan
+{
+    std::uint32_t division = 0;
+    std::vector<TrackTiming> tracks;
+};
 
-std::optional<double> MidiFile::durationMicroseconds(const QByteArray &data)
+std::optional<Scan> scanFile(const QByteArray &data)
 {
     Reader r(reinterpret_cast<const unsigned char *>(data.constData()), std::size_t(data.size()));
     if (!r.has(14) || data.left(4) != "MThd")
@@ -132,7 +143,9 @@ std::optional<double> MidiFile::durationMicroseconds(const QByteArray &data)
     if (format > 2 || trackCount == 0 || division == 0)
         return std::nullopt;
 
-    std::vector<TrackTiming> tracks;
+    Scan scan;
+    scan.division = division;
+    std::vector<TrackTiming> &tracks = scan.tracks;
     while (tracks.size() < trackCount && r.has(8)) {
         const bool isTrack = data.mid(qsizetype(r.pos()), 4) == "MTrk";
         r.skip(4);
@@ -147,6 +160,25 @@ std::optional<double> MidiFile::durationMicroseconds(const QByteArray &data)
     }
     if (tracks.empty())
         return std::nullopt;
+    return scan;
+}
+
+} // namespace
+
+bool MidiFile::hasOverlongEvent(const QByteArray &data)
+{
+    const std::optional<Scan> scan = scanFile(data);
+    return scan && std::any_of(scan->tracks.begin(), scan->tracks.end(),
+                               [](const TrackTiming &t) { return t.overlongEvent; });
+}
+
+std::optional<double> MidiFile::durationMicroseconds(const QByteArray &data)
+{
+    const std::optional<Scan> scan = scanFile(data);
+    if (!scan)
+        return std::nullopt;
+    const std::vector<TrackTiming> &tracks = scan->tracks;
+    const std::uint32_t division = scan->division;
 
     std::uint64_t lastTick = 0;
     for (const TrackTiming &t : tracks)

@@ -13,6 +13,8 @@ private slots:
     void duration();
     void refused_data();
     void refused();
+    void overlongEvents_data();
+    void overlongEvents();
 };
 
 namespace {
@@ -141,6 +143,59 @@ void TestSoundMidiFile::refused()
 {
     QFETCH(QByteArray, data);
     QVERIFY(!MidiFile::durationMicroseconds(data).has_value());
+}
+
+// Events whose claimed length runs past their track are found, so the player never allocates
+// that length. The fuzz-found case: a meta event claiming 0x0FFFFFFF bytes in a 28-byte track.
+void TestSoundMidiFile::overlongEvents_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("overlong");
+    QTest::addColumn<bool>("measured");
+
+    const auto track = [](const QByteArray &events, int division = 480) {
+        MidiWriter w(0, division);
+        w.beginTrack();
+        w.tempo(0, 500000);
+        w.raw(0, events);
+        w.endOfTrack(10);
+        return w.bytes();
+    };
+    QTest::newRow("meta claiming 256 MB")
+        << track(QByteArray("\xff\x01\xff\xff\xff\x7f\x41\x42", 8)) << true << true;
+    QTest::newRow("meta one byte too long") << track(QByteArray("\xff\x01\x0c"
+                                                                "ABCDEFG",
+                                                                10))
+                                            << true << true;
+    QTest::newRow("sysex claiming 2 MB")
+        << track(QByteArray("\xf0\xff\xff\x7f\x7e\xf7", 6)) << true << true;
+    QTest::newRow("escape claiming past the end")
+        << track(QByteArray("\xf7\x81\x00\x01", 4)) << true << true;
+    QTest::newRow("meta that fits") << track(QByteArray("\xff\x01\x03"
+                                                        "abc",
+                                                        6))
+                                    << false << true;
+    QTest::newRow("sysex that fits")
+        << track(QByteArray("\xf0\x03\x7e\x7f\xf7", 5)) << false << true;
+    QTest::newRow("tempo changes") << TestMedia::midiWithTempoChanges() << false << true;
+    QTest::newRow("minimized fuzz input")
+        << QByteArray("MThd\x00\x00\x00\x06\x00\x01\x00\x02\x01\xe0"
+                      "MTrk\x00\x00\x00\x1c\x00\xffQ\x03\x07\xa1\x20\x87\x40\xffQ\x03\x0f"
+                      "\x00\x22\x00\xff\xff\xff\xff\xff\x7f\xed\xed\xed\xed\x17\x60\x80\x40"
+                      "\x00\x00\x90\x43\x64\x87\x40\x80\x43\x00\x00\xff\x2f\x00",
+                      66)
+        << true << true;
+    QTest::newRow("not MIDI") << QByteArray("RIFF\xff\xff\xff\x7f", 8) << false << false;
+}
+
+void TestSoundMidiFile::overlongEvents()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, overlong);
+    QFETCH(bool, measured);
+    QCOMPARE(MidiFile::hasOverlongEvent(data), overlong);
+    // The tempo map is still read as far as it goes.
+    QCOMPARE(MidiFile::durationMicroseconds(data).has_value(), measured);
 }
 
 QTEST_GUILESS_MAIN(TestSoundMidiFile)

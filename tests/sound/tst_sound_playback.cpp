@@ -455,6 +455,10 @@ void TestSoundPlayback::hostileFiles_data()
     QTest::newRow("truncated midi") << "cut.mid" << mid.left(mid.size() - 20);
     QByteArray midNoise = mid.left(22) + noise.left(5000);
     QTest::newRow("midi with noise track") << "noisetrack.mid" << midNoise;
+    // Found by fuzzing: a meta event claiming 256 MB made the player allocate that much.
+    QByteArray overlong = mid.left(22);
+    overlong += QByteArray("\x00\xff\x01\xff\xff\xff\x7f", 7) + QByteArray(64, 'x');
+    QTest::newRow("midi event claiming 256 MB") << "overlong.mid" << overlong;
 }
 
 // Whatever a damaged or mislabelled file holds: no crash, and a file that opens plays to its
