@@ -1,4 +1,5 @@
 #include "AnimationList.h"
+#include "FileBytes.h"
 #include "FileListRows.h"
 #include "ListFile.h"
 
@@ -26,18 +27,6 @@ char *toString(const ListRow &row)
 }
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // The main window's part of the deal: a frame with the list, the display and a label, plus a
 // line edit that holds the focus before any list command.
@@ -209,7 +198,7 @@ void TestAnimationList::loadsRows()
     gif(QStringLiteral("ab"), 5);
 
     StandIn main(m_dir->path());
-    QVERIFY(writeBytes(main.listPath, fileBytes.replace("@", m_gifs.toUtf8())));
+    QVERIFY(FileBytes::write(main.listPath, fileBytes.replace("@", m_gifs.toUtf8())));
     QAbstractItemModelTester tester(main.fileList->model());
     main.list->loadList();
 
@@ -218,7 +207,7 @@ void TestAnimationList::loadsRows()
     QCOMPARE(main.rows(), rows);
     QCOMPARE(FileListRows::rowCount(main.fileList), rows.size());
     QVERIFY(main.fileList->isHidden());
-    QCOMPARE(readBytes(main.listPath), fileBytes);
+    QCOMPARE(FileBytes::read(main.listPath), fileBytes);
 }
 
 // The line-end cases are the codec's; here the rows must give back what was read.
@@ -242,10 +231,10 @@ void TestAnimationList::loadThenSaveKeepsPaths()
     QFETCH(QByteArray, fileBytes);
     QFETCH(QByteArray, savedBytes);
     StandIn main(m_dir->path());
-    QVERIFY(writeBytes(main.listPath, fileBytes));
+    QVERIFY(FileBytes::write(main.listPath, fileBytes));
     main.list->loadList();
     QVERIFY(main.list->saveList());
-    QCOMPARE(readBytes(main.listPath), savedBytes);
+    QCOMPARE(FileBytes::read(main.listPath), savedBytes);
 }
 
 void TestAnimationList::fileOver2GBShowsTrueSize()
@@ -285,19 +274,19 @@ void TestAnimationList::unreadableListFileIsNotEmptied()
     main.list->toggleList();
     QVERIFY(!main.list->saveList());
     QCOMPARE(QFileInfo(main.listPath).size(), ListFile::maxSize + 1);
-    QCOMPARE(readBytes(main.listPath).left(10), QByteArray("/g/a.gif\r\n"));
+    QCOMPARE(FileBytes::read(main.listPath).left(10), QByteArray("/g/a.gif\r\n"));
 
     // A list the user has built since is saved.
     FileListRows::addListRow(main.fileList, QStringLiteral("b"), QStringLiteral("/g/b.gif"));
     QVERIFY(main.list->saveList());
-    QCOMPARE(readBytes(main.listPath), QByteArray("/g/b.gif\r\n"));
+    QCOMPARE(FileBytes::read(main.listPath), QByteArray("/g/b.gif\r\n"));
 }
 
 void TestAnimationList::failedSaveChangesNothing()
 {
     QTemporaryDir dir;
     const QString notAFolder = dir.filePath(QStringLiteral("file"));
-    QVERIFY(writeBytes(notAFolder, "old"));
+    QVERIFY(FileBytes::write(notAFolder, "old"));
     StandIn main(m_dir->path());
     AnimationList::Controls controls;
     controls.fileList = main.fileList;
@@ -308,7 +297,7 @@ void TestAnimationList::failedSaveChangesNothing()
     QVERIFY(!list.saveList());
     QCOMPARE(main.rows(), (Rows{{"a", "", "/g/a.gif"}}));
     QVERIFY(main.fileList->topLevelItem(0)->isSelected());
-    QCOMPARE(readBytes(notAFolder), QByteArray("old"));
+    QCOMPARE(FileBytes::read(notAFolder), QByteArray("old"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList{"file"});
 }
@@ -333,7 +322,7 @@ void TestAnimationList::toggleSteps()
 void TestAnimationList::toggleWritesOncePerTwoClicks()
 {
     StandIn main(m_dir->path());
-    QVERIFY(writeBytes(main.listPath, "/g/a.gif\r\n"));
+    QVERIFY(FileBytes::write(main.listPath, "/g/a.gif\r\n"));
     main.list->loadList();
     FileListRows::addListRow(main.fileList, QStringLiteral("b"), QStringLiteral("/g/b.gif"));
 
@@ -342,7 +331,7 @@ void TestAnimationList::toggleWritesOncePerTwoClicks()
         main.list->toggleList(); // shows the list
         QVERIFY(!QFileInfo::exists(main.listPath));
         main.list->toggleList(); // hides it and saves
-        QCOMPARE(readBytes(main.listPath), QByteArray("/g/a.gif\r\n/g/b.gif\r\n"));
+        QCOMPARE(FileBytes::read(main.listPath), QByteArray("/g/a.gif\r\n/g/b.gif\r\n"));
     }
 }
 
@@ -350,7 +339,7 @@ void TestAnimationList::rowClick()
 {
     const QString cat = gif(QStringLiteral("cat.gif"), 500);
     StandIn main(m_dir->path());
-    QVERIFY(writeBytes(main.listPath, (m_gifs + "/a.gif\r\n" + cat + "\r\n").toUtf8()));
+    QVERIFY(FileBytes::write(main.listPath, (m_gifs + "/a.gif\r\n" + cat + "\r\n").toUtf8()));
     main.list->loadList();
     QObject::connect(main.fileList, &QTreeWidget::itemClicked, main.list.get(),
                      &AnimationList::rowClicked);
@@ -368,7 +357,7 @@ void TestAnimationList::rowClick()
     QVERIFY(main.list->hasClickedItem());
     QCOMPARE(main.list->clickedItem(), (ListRow{"cat", "0.5 kb", cat}));
     QCOMPARE(main.list->clickedRowNumber(), 2);
-    QCOMPARE(readBytes(main.listPath), (m_gifs + "/a.gif\r\n" + cat + "\r\n").toUtf8());
+    QCOMPARE(FileBytes::read(main.listPath), (m_gifs + "/a.gif\r\n" + cat + "\r\n").toUtf8());
     QVERIFY(main.list->isListShown());
     QVERIFY(main.display->isHidden());
 }

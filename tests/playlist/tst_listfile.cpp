@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "ListFile.h"
 #include "ListFileCodec.h"
 #include "ListFileLocation.h"
@@ -12,18 +13,6 @@
 using Lines = QList<QByteArray>;
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Lines of real-looking paths, long enough to need many writes.
 Lines manyPaths(int count)
@@ -146,9 +135,9 @@ void TestListFile::readsWhatIsThere()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("filelist.inf"));
     if (kind == QLatin1String("empty"))
-        QVERIFY(writeBytes(path, {}));
+        QVERIFY(FileBytes::write(path, {}));
     else if (kind == QLatin1String("list"))
-        QVERIFY(writeBytes(path, "a\r\nb\nc\r\n"));
+        QVERIFY(FileBytes::write(path, "a\r\nb\nc\r\n"));
     else if (kind == QLatin1String("folder"))
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("filelist.inf")));
     else if (kind == QLatin1String("dangling"))
@@ -163,11 +152,12 @@ void TestListFile::writesExactBytes()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("filelist.inf"));
-    QVERIFY(writeBytes(path, QByteArray(100, 'x')));
+    QVERIFY(FileBytes::write(path, QByteArray(100, 'x')));
 
     const Lines lines{"/g/\xD0\x9A.gif", "/g/a.gif", "/g/a.gif", "x\ny"};
     QVERIFY(ListFile::write(path, lines));
-    QCOMPARE(readBytes(path), QByteArray("/g/\xD0\x9A.gif\r\n/g/a.gif\r\n/g/a.gif\r\nx\ny\r\n"));
+    QCOMPARE(FileBytes::read(path),
+             QByteArray("/g/\xD0\x9A.gif\r\n/g/a.gif\r\n/g/a.gif\r\nx\ny\r\n"));
 
     QVERIFY(ListFile::write(path, {}));
     QVERIFY(QFileInfo::exists(path));
@@ -180,7 +170,7 @@ void TestListFile::writeCreatesFolderAndFile()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("data/Quorbanex/filelist.inf"));
     QVERIFY(ListFile::write(path, {"a"}));
-    QCOMPARE(readBytes(path), QByteArray("a\r\n"));
+    QCOMPARE(FileBytes::read(path), QByteArray("a\r\n"));
 }
 
 // Targets that cannot be written whoever runs the test (permission bits do not stop root).
@@ -197,8 +187,8 @@ void TestListFile::failedWriteKeepsOldFile()
     QFETCH(QString, target);
     QTemporaryDir dir;
     const QString oldList = dir.filePath(QStringLiteral("old.inf"));
-    QVERIFY(writeBytes(oldList, "/g/keep.gif\r\n"));
-    QVERIFY(writeBytes(dir.filePath(QStringLiteral("notafolder")), "plain file"));
+    QVERIFY(FileBytes::write(oldList, "/g/keep.gif\r\n"));
+    QVERIFY(FileBytes::write(dir.filePath(QStringLiteral("notafolder")), "plain file"));
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("filelist.inf/inside")));
     const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
 
@@ -206,9 +196,9 @@ void TestListFile::failedWriteKeepsOldFile()
     QVERIFY(!ListFile::write(dir.filePath(target), {}));
 
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
-    QCOMPARE(readBytes(dir.filePath(QStringLiteral("notafolder"))), QByteArray("plain file"));
+    QCOMPARE(FileBytes::read(dir.filePath(QStringLiteral("notafolder"))), QByteArray("plain file"));
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("filelist.inf/inside"))).isDir());
-    QCOMPARE(readBytes(oldList), QByteArray("/g/keep.gif\r\n"));
+    QCOMPARE(FileBytes::read(oldList), QByteArray("/g/keep.gif\r\n"));
 }
 
 // A file size limit makes the writes fail half-way, as a full disk does.
@@ -217,7 +207,7 @@ void TestListFile::fullDiskKeepsOldFile()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("filelist.inf"));
     const QByteArray old = ListFileCodec::joinLines(manyPaths(3));
-    QVERIFY(writeBytes(path, old));
+    QVERIFY(FileBytes::write(path, old));
 
     rlimit saved{};
     QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
@@ -230,7 +220,7 @@ void TestListFile::fullDiskKeepsOldFile()
     std::signal(SIGXFSZ, previousHandler);
 
     QVERIFY(!written);
-    QCOMPARE(readBytes(path), old);
+    QCOMPARE(FileBytes::read(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"filelist.inf"});
 }
 
@@ -240,7 +230,7 @@ void TestListFile::readOnlyFolderKeepsOldFile()
     const QString folder = dir.filePath(QStringLiteral("ro"));
     QVERIFY(QDir().mkdir(folder));
     const QString path = folder + QStringLiteral("/filelist.inf");
-    QVERIFY(writeBytes(path, "/g/keep.gif\r\n"));
+    QVERIFY(FileBytes::write(path, "/g/keep.gif\r\n"));
     QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     const bool stillWritable = QFileInfo(folder).isWritable();
     const bool written = stillWritable || ListFile::write(path, {"/g/new.gif"});
@@ -249,7 +239,7 @@ void TestListFile::readOnlyFolderKeepsOldFile()
         QSKIP("permission bits do not stop this user from writing (running as root)");
 
     QVERIFY(!written);
-    QCOMPARE(readBytes(path), QByteArray("/g/keep.gif\r\n"));
+    QCOMPARE(FileBytes::read(path), QByteArray("/g/keep.gif\r\n"));
 }
 
 void TestListFile::locationBesideWritableProgram()
@@ -265,7 +255,7 @@ void TestListFile::locationFallsBackToDataFolder()
 {
     QTemporaryDir dir;
     const QString notAFolder = dir.filePath(QStringLiteral("program"));
-    QVERIFY(writeBytes(notAFolder, "binary"));
+    QVERIFY(FileBytes::write(notAFolder, "binary"));
     const QString data = dir.filePath(QStringLiteral("data/Quorbanex"));
 
     const ListFileLocation location(notAFolder, data);
@@ -278,13 +268,13 @@ void TestListFile::locationReadsListLeftBesideProgram()
     QTemporaryDir dir;
     const QString program = dir.filePath(QStringLiteral("program"));
     QVERIFY(QDir().mkdir(program));
-    QVERIFY(writeBytes(program + QStringLiteral("/filelist.inf"), "/g/a.gif\r\n"));
+    QVERIFY(FileBytes::write(program + QStringLiteral("/filelist.inf"), "/g/a.gif\r\n"));
     QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
     const bool stillWritable = QFileInfo(program).isWritable();
     const QString data = dir.filePath(QStringLiteral("data"));
     const ListFileLocation seeded(program, data);
     QVERIFY(QDir().mkdir(data));
-    QVERIFY(writeBytes(data + QStringLiteral("/filelist.inf"), {}));
+    QVERIFY(FileBytes::write(data + QStringLiteral("/filelist.inf"), {}));
     const ListFileLocation own(program, data);
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (stillWritable)
