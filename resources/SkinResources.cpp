@@ -50,12 +50,18 @@ const std::array<QImage, Count> &pictures()
 
 void SkinResources::preload()
 {
-    pictures();
+    skinForScreen();
 }
 
 QImage SkinResources::skin()
 {
     return pictures()[Skin];
+}
+
+QImage SkinResources::skinForScreen()
+{
+    static const QImage converted = skin().convertToFormat(QImage::Format_RGB32);
+    return converted;
 }
 
 QPixmap SkinResources::transport(Transport button)
