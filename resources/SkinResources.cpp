@@ -1,5 +1,6 @@
 #include "SkinResources.h"
 
+#include <QImageReader>
 #include <array>
 #include <mutex>
 
@@ -39,7 +40,11 @@ const std::array<QImage, Count> &pictures()
     std::call_once(decoded, [] {
         initResources();
         for (int i = 0; i < Count; ++i) {
-            images[i] = QImage(QStringLiteral(":/skin/") + QLatin1String(fileNames[i]), "PNG");
+            // Only the built-in PNG reader: asking every image plugin whether it knows the
+            // data would load them all.
+            QImageReader reader(QStringLiteral(":/skin/") + QLatin1String(fileNames[i]), "png");
+            reader.setAutoDetectImageFormat(false);
+            images[i] = reader.read();
             Q_ASSERT(!images[i].isNull());
         }
     });
