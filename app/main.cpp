@@ -21,11 +21,12 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setDesktopFileName(QStringLiteral("quorbanex"));
 
-    // The font database is read beside the building of the window, which needs it first for the
-    // list's header.
+    // The font database is read beside the building of the window and its first events; whatever
+    // needs a font first waits for it there.
     std::thread fontDatabase([] { SkinFonts::preload(); });
     warmUp.join();
     const std::unique_ptr<frmMain> window(mdlMain::Main());
+    const int status = app.exec();
     fontDatabase.join();
-    return app.exec();
+    return status;
 }
