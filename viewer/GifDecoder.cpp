@@ -44,7 +44,8 @@ bool GifDecoder::finishLoad(GifFile::Status status)
         return false;
     }
     m_cache.reset(m_canvas.size(), frameCount(), m_cacheBudgetCap);
-    m_file.setIndexCacheBudget(m_indexCacheBudget);
+    // When every shown frame is kept whole, their indices would only be kept twice.
+    m_file.setIndexCacheBudget(m_cache.keepsShownFrames() ? 0 : m_indexCacheBudget);
     showFrame(0);
     return true;
 }
