@@ -1,5 +1,6 @@
 #include "GifFile.h"
 
+#include "GifFastLzw.h"
 #include "GifLzwDecoder.h"
 
 #include <algorithm>
@@ -51,7 +52,7 @@ int interlacedRow(int r, int height)
 
 } // namespace
 
-GifFile::GifFile() = default;
+GifFile::GifFile() : m_fastLzw(std::make_unique<GifFastLzw>()) {}
 
 GifFile::~GifFile()
 {
@@ -440,9 +441,9 @@ bool GifFile::drawFrame(int index, QImage &canvas, const QRect &area)
     return whole;
 }
 
-// Decodes row by row with DGifGetLine, down to the last row `clip` needs (all rows when
-// interlaced). giflib does not say how much of a row it decoded before the data broke off, so
-// a failed row is decoded again pixel by pixel.
+// Decodes down to the last row `clip` needs (all rows when interlaced): well-formed data with
+// GifFastLzw, anything else row by row with DGifGetLine. giflib does not say how much of a row
+// it decoded before the data broke off, so a failed row is decoded again pixel by pixel.
 bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas,
                          uchar *keep)
 {
@@ -462,6 +463,15 @@ bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage
         }
         return rows == needed;
     }
+    if (GifFastLzw::accepts(record.codeSize) &&
+        m_fastLzw->decode(m_source.data, m_source.size, record.dataOffset, record.codeSize, width,
+                          rows, m_line.data(), [&](int r, const uchar *) {
+                              const int y = record.rect.top() +
+                                            (record.interlaced ? interlacedRow(r, height) : r);
+                              putRow(canvas, y, clip, record.rect.left(), width, keep);
+                          }))
+        return rows == needed;
+    // Data that is not well formed: giflib shows how far it goes.
     if (!beginFrame(record))
         return false;
     for (int r = 0; r < rows; ++r) {

@@ -8,9 +8,11 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <memory>
 #include <vector>
 
 struct GifFileType;
+class GifFastLzw;
 
 // One open GIF: the mapped bytes, giflib's reader over them, and the frame records of a
 // structure scan. Decodes single frames on request, each from its own offset, so no decoder
@@ -116,6 +118,7 @@ private:
     std::vector<GifFrameRecord> m_frames;
     std::vector<uchar> m_line;
     GifIndexCache m_indexCache;
+    std::unique_ptr<GifFastLzw> m_fastLzw;
     qint64 m_framesDecompressed = 0;
     quint32 m_palette[256] = {};
     bool m_paletteOpaque = false;
