@@ -36,6 +36,7 @@ bool AniGIF::LoadFile(const QString &path)
     m_finished = false;
     m_passesDone = 0;
     m_frame = 0;
+    m_decoder.setViewport(shownArea());
     const bool loaded = m_decoder.loadFile(path);
     update();
     if (!loaded)
@@ -165,8 +166,16 @@ void AniGIF::emitFrameChanged(int frame)
     }
 }
 
+// Only the part of the widget that can be seen is decoded and composed; a paint event
+// elsewhere (the widget was moved, or grabbed) composes the frame again over the wider part.
+QRect AniGIF::shownArea() const
+{
+    return isVisible() ? visibleRegion().boundingRect() : QRect();
+}
+
 void AniGIF::display(int frame)
 {
+    m_decoder.setViewport(shownArea());
     const QRect changed = m_decoder.showFrame(frame);
     m_frame = frame;
     if (!changed.isEmpty())
@@ -178,6 +187,8 @@ void AniGIF::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QRect area = event->rect();
     painter.fillRect(area, QColor::fromRgb(kBackground));
+    if (m_decoder.isLoaded() && !m_decoder.isExact(area))
+        m_decoder.setViewport(area | shownArea());
     if (m_decoder.isLoaded())
         painter.drawImage(area.topLeft(), m_decoder.canvas(), area);
 }

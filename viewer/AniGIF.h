@@ -70,6 +70,7 @@ private:
     void advance();
     void arm(qint64 inMs);
     bool viewable() const;
+    QRect shownArea() const;
     void display(int frame);
     void emitFrameChanged(int frame);
 

@@ -1,9 +1,12 @@
 #include "GifDecoder.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
-GifDecoder::GifDecoder(qsizetype cacheBudgetCap) : m_cacheBudgetCap(cacheBudgetCap) {}
+GifDecoder::GifDecoder(qsizetype cacheBudgetCap, qsizetype indexCacheBudget)
+    : m_cacheBudgetCap(cacheBudgetCap), m_indexCacheBudget(indexCacheBudget)
+{}
 
 bool GifDecoder::loadFile(const QString &path)
 {
@@ -25,14 +28,24 @@ bool GifDecoder::finishLoad(GifFile::Status status)
         m_status = status;
         return false;
     }
-    m_canvas = QImage(m_file.canvasSize(), QImage::Format_ARGB32_Premultiplied);
+    // A zeroed allocation is transparent without touching its pages, so the parts of a large
+    // canvas outside the viewport cost no memory.
+    const QSize size = m_file.canvasSize();
+    void *pixels = std::calloc(size_t(size.width()) * size_t(size.height()), 4);
+    if (pixels) {
+        m_canvas = QImage(
+            static_cast<uchar *>(pixels), size.width(), size.height(), qsizetype(size.width()) * 4,
+            QImage::Format_ARGB32_Premultiplied, [](void *data) { std::free(data); }, pixels);
+    }
     if (m_canvas.isNull()) { // allocation failed
+        std::free(pixels);
         close();
         m_status = GifFile::Status::CanvasTooLarge;
         return false;
     }
-    m_canvas.fill(0);
     m_cache.reset(m_canvas.size(), frameCount(), m_cacheBudgetCap);
+    // When every shown frame is kept whole, their indices would only be kept twice.
+    m_file.setIndexCacheBudget(m_cache.keepsShownFrames() ? 0 : m_indexCacheBudget);
     showFrame(0);
     return true;
 }
@@ -45,6 +58,7 @@ void GifDecoder::close()
     m_saveUnder.clear();
     m_saveUnder.shrink_to_fit();
     m_saveUnderRect = QRect();
+    m_saveUnderFrame = -1;
     m_current = -1;
     m_canContinue = false;
     m_framesDecoded = 0;
@@ -85,7 +99,7 @@ QRect GifDecoder::showFrame(int frame)
     if (!isLoaded() || frame < 0 || frame >= frameCount() || frame == m_current)
         return {};
     if (const QImage *shown = m_cache.find(GifFrameCache::Kind::Shown, frame)) {
-        std::memcpy(m_canvas.bits(), shown->constBits(), size_t(m_canvas.sizeInBytes()));
+        copyArea(*shown);
         m_current = frame;
         m_canContinue = record(frame).disposal != GifFrameRecord::RestorePrevious;
         return m_canvas.rect();
@@ -99,13 +113,12 @@ QRect GifDecoder::showFrame(int frame)
     } else {
         changed = m_canvas.rect();
         if (fromShown >= 0) {
-            const QImage *shown = m_cache.find(GifFrameCache::Kind::Shown, fromShown);
-            std::memcpy(m_canvas.bits(), shown->constBits(), size_t(m_canvas.sizeInBytes()));
+            copyArea(*m_cache.find(GifFrameCache::Kind::Shown, fromShown));
             dispose(fromShown);
         } else if (const QImage *base = m_cache.find(GifFrameCache::Kind::Base, start)) {
-            std::memcpy(m_canvas.bits(), base->constBits(), size_t(m_canvas.sizeInBytes()));
+            copyArea(*base);
         } else {
-            m_canvas.fill(0);
+            fillArea();
         }
     }
     for (int f = start; f < frame; ++f) {
@@ -136,8 +149,8 @@ void GifDecoder::enterBase(int frame)
 QRect GifDecoder::drawFrame(int frame)
 {
     const GifFrameRecord &rec = record(frame);
-    const QRect clip = rec.rect.intersected(m_canvas.rect());
-    if (rec.disposal == GifFrameRecord::RestorePrevious && !clip.isEmpty()) {
+    const QRect clip = rec.rect.intersected(exactArea());
+    if (rec.disposal == GifFrameRecord::RestorePrevious) {
         m_saveUnder.resize(size_t(clip.width()) * size_t(clip.height()));
         quint32 *out = m_saveUnder.data();
         for (int y = clip.top(); y <= clip.bottom(); ++y, out += clip.width()) {
@@ -145,8 +158,9 @@ QRect GifDecoder::drawFrame(int frame)
             std::memcpy(out, row + clip.left(), size_t(clip.width()) * 4);
         }
         m_saveUnderRect = clip;
+        m_saveUnderFrame = frame;
     }
-    m_file.drawFrame(frame, m_canvas);
+    m_file.drawFrame(frame, m_canvas, exactArea());
     ++m_framesDecoded;
     return clip;
 }
@@ -154,7 +168,7 @@ QRect GifDecoder::drawFrame(int frame)
 QRect GifDecoder::dispose(int frame)
 {
     const GifFrameRecord &rec = record(frame);
-    const QRect clip = rec.rect.intersected(m_canvas.rect());
+    const QRect clip = rec.rect.intersected(exactArea());
     if (clip.isEmpty())
         return {};
     if (rec.disposal == GifFrameRecord::RestoreBackground) {
@@ -164,15 +178,58 @@ QRect GifDecoder::dispose(int frame)
         }
         return clip;
     }
-    if (rec.disposal == GifFrameRecord::RestorePrevious && m_saveUnderRect == clip) {
+    // What was saved covers at least the viewport of now, which may have narrowed since.
+    if (rec.disposal == GifFrameRecord::RestorePrevious && m_saveUnderFrame == frame) {
+        const QRect saved = m_saveUnderRect;
         const quint32 *in = m_saveUnder.data();
-        for (int y = clip.top(); y <= clip.bottom(); ++y, in += clip.width()) {
+        for (int y = saved.top(); y <= saved.bottom(); ++y, in += saved.width()) {
             auto *row = reinterpret_cast<quint32 *>(m_canvas.scanLine(y));
-            std::memcpy(row + clip.left(), in, size_t(clip.width()) * 4);
+            std::memcpy(row + saved.left(), in, size_t(saved.width()) * 4);
         }
-        return clip;
+        return saved;
     }
     return {};
+}
+
+void GifDecoder::fillArea()
+{
+    const QRect a = exactArea();
+    for (int y = a.top(); y <= a.bottom(); ++y) {
+        auto *row = reinterpret_cast<quint32 *>(m_canvas.scanLine(y));
+        std::fill(row + a.left(), row + a.right() + 1, 0u);
+    }
+}
+
+void GifDecoder::copyArea(const QImage &from)
+{
+    const QRect a = exactArea();
+    for (int y = a.top(); y <= a.bottom(); ++y) {
+        std::memcpy(reinterpret_cast<quint32 *>(m_canvas.scanLine(y)) + a.left(),
+                    reinterpret_cast<const quint32 *>(from.constScanLine(y)) + a.left(),
+                    size_t(a.width()) * 4);
+    }
+}
+
+bool GifDecoder::isExact(const QRect &area) const
+{
+    const QRect wanted = area.intersected(m_canvas.rect());
+    return wanted.isEmpty() || exactArea().contains(wanted);
+}
+
+QRect GifDecoder::setViewport(const QRect &area)
+{
+    const bool widens = !isExact(area);
+    m_viewport = area;
+    if (!widens || !isLoaded())
+        return {};
+    // Kept canvases are exact only over the viewports they were made in.
+    m_cache.reset(m_canvas.size(), frameCount(), m_cacheBudgetCap);
+    const int frame = m_current;
+    m_current = -1;
+    m_canContinue = false;
+    m_saveUnderFrame = -1;
+    showFrame(std::max(frame, 0));
+    return m_canvas.rect();
 }
 
 GifDecoder::Stats GifDecoder::stats() const
@@ -187,5 +244,8 @@ GifDecoder::Stats GifDecoder::stats() const
     s.cachesShownFrames = m_cache.keepsShownFrames();
     s.giflibSavedImages = m_file.giflibSavedImageCount();
     s.framesDecoded = m_framesDecoded;
+    s.framesDecompressed = m_file.framesDecompressed();
+    s.indexCacheBytes = m_file.indexCache().bytesUsed();
+    s.indexCacheBudget = m_file.indexCache().budget();
     return s;
 }

@@ -13,12 +13,19 @@
 // rectangle to what was under it; frames are clipped to the canvas.
 //
 // Memory does not depend on the frame count: one canvas, one save-under buffer for disposal 3,
-// one row buffer, and a GifFrameCache of fixed budget. Showing frame n by a seek gives exactly
-// the pixels that playing frames 0 .. n in order gives.
+// one row buffer, a GifFrameCache and a GifIndexCache of fixed budgets. Showing frame n by a
+// seek gives exactly the pixels that playing frames 0 .. n in order gives.
+//
+// Every pixel of the canvas follows from the frames' pixels at the same place alone, so the
+// canvas can be kept exact over a part of it, the viewport, and nothing outside it decoded,
+// drawn or cleared: a large animation seen through a small window costs what the window
+// shows. Pixels outside the viewport are left as they happen to be. Widening the viewport
+// composes the frame on show again.
 class GifDecoder
 {
 public:
-    explicit GifDecoder(qsizetype cacheBudgetCap = GifFrameCache::kDefaultBudgetCap);
+    explicit GifDecoder(qsizetype cacheBudgetCap = GifFrameCache::kDefaultBudgetCap,
+                        qsizetype indexCacheBudget = GifIndexCache::kDefaultBudget);
 
     // Maps and scans the file and shows frame 0. On failure the decoder is empty.
     bool loadFile(const QString &path);
@@ -39,6 +46,14 @@ public:
     int currentFrame() const { return m_current; }
     const QImage &canvas() const { return m_canvas; }
 
+    // The part of the canvas kept exact, in canvas coordinates; the whole canvas unless set.
+    // It is kept across loads. Returns the part of the canvas that changed: the whole canvas
+    // when the frame on show had to be composed again, otherwise nothing.
+    QRect setViewport(const QRect &area);
+    QRect viewport() const { return m_viewport; }
+    // Whether the canvas is exact over `area`.
+    bool isExact(const QRect &area) const;
+
     struct Stats
     {
         qsizetype canvasBytes = 0;
@@ -49,7 +64,10 @@ public:
         int snapshotInterval = 0;
         bool cachesShownFrames = false;
         int giflibSavedImages = 0;
-        qint64 framesDecoded = 0; // since the load
+        qint64 framesDecoded = 0;      // frames composed since the load
+        qint64 framesDecompressed = 0; // of those, decoded from the file's data
+        qsizetype indexCacheBytes = 0;
+        qsizetype indexCacheBudget = 0;
     };
     Stats stats() const;
 
@@ -59,14 +77,21 @@ private:
     void enterBase(int frame);
     QRect drawFrame(int frame);
     QRect dispose(int frame);
+    QRect exactArea() const { return m_viewport.intersected(m_canvas.rect()); }
+    void fillArea();
+    void copyArea(const QImage &from);
 
     GifFile m_file;
     GifFrameCache m_cache;
     qsizetype m_cacheBudgetCap;
+    qsizetype m_indexCacheBudget;
+    static constexpr QRect kEverything{0, 0, 1 << 16, 1 << 16};
+    QRect m_viewport = kEverything;
     GifFile::Status m_status = GifFile::Status::Closed;
     QImage m_canvas;
     std::vector<quint32> m_saveUnder;
     QRect m_saveUnderRect;
+    int m_saveUnderFrame = -1;
     int m_current = -1;
     // The canvas and save-under buffer hold the state that playing up to m_current leaves,
     // so the next frame follows by applying m_current's disposal.

@@ -1,5 +1,6 @@
 #include "GifFile.h"
 
+#include "GifFastLzw.h"
 #include "GifLzwDecoder.h"
 
 #include <algorithm>
@@ -51,7 +52,7 @@ int interlacedRow(int r, int height)
 
 } // namespace
 
-GifFile::GifFile() = default;
+GifFile::GifFile() : m_fastLzw(std::make_unique<GifFastLzw>()) {}
 
 GifFile::~GifFile()
 {
@@ -112,6 +113,8 @@ void GifFile::close()
     m_frames.shrink_to_fit();
     m_line.clear();
     m_line.shrink_to_fit();
+    m_indexCache.reset(m_indexCache.budget());
+    m_framesDecompressed = 0;
 }
 
 GifFile::Status GifFile::openSource()
@@ -270,6 +273,9 @@ qint64 GifFile::skipSubBlocks(qint64 pos, bool &truncated)
     const uchar *data = m_source.data;
     const qint64 size = m_source.size;
     while (pos < size) {
+        // Sub-blocks are mostly full, so the next few lie about 256 bytes apart: asking for
+        // them early keeps the chain of lengths from waiting on memory at every step.
+        __builtin_prefetch(data + std::min(pos + 8 * 256, size - 1));
         const int count = data[pos];
         if (count == 0)
             return pos + 1;
@@ -360,16 +366,13 @@ void GifFile::noteTouched(int index)
     m_touchedTo = 0;
 }
 
-// Copies one decoded row onto the canvas through the palette. Without transparent entries
-// every pixel is written, four at a time; otherwise index entries of colour 0 leave the
-// canvas as it is.
-void GifFile::blitRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int pixels) const
+// Copies `count` palette indices onto row `y` of the canvas from column `left` on. Without
+// transparent entries every pixel is written, four at a time; otherwise index entries of colour
+// 0 leave the canvas as it is.
+void GifFile::blitRow(QImage &canvas, int y, int left, const uchar *indices, int count) const
 {
-    if (y < clip.top() || y > clip.bottom())
-        return;
-    const int count = std::min(clip.right() + 1, frameLeft + pixels) - clip.left();
-    quint32 *__restrict dst = reinterpret_cast<quint32 *>(canvas.scanLine(y)) + clip.left();
-    const uchar *__restrict src = m_line.data() + (clip.left() - frameLeft);
+    quint32 *__restrict dst = reinterpret_cast<quint32 *>(canvas.scanLine(y)) + left;
+    const uchar *__restrict src = indices;
     const quint32 *__restrict palette = m_palette;
     int x = 0;
     if (m_paletteOpaque) {
@@ -392,23 +395,61 @@ void GifFile::blitRow(QImage &canvas, int y, const QRect &clip, int frameLeft, i
     }
 }
 
-bool GifFile::drawFrame(int index, QImage &canvas)
+// Draws the part of a decoded row (the first `pixels` of the frame's row, in m_line) that lies
+// in `clip`, and keeps the clip's indices in `keep` (clip-sized, row by row) when given.
+void GifFile::putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int pixels,
+                     uchar *keep) const
+{
+    if (y < clip.top() || y > clip.bottom())
+        return;
+    const uchar *src = m_line.data() + (clip.left() - frameLeft);
+    blitRow(canvas, y, clip.left(), src,
+            std::min(clip.right() + 1, frameLeft + pixels) - clip.left());
+    if (keep)
+        std::memcpy(keep + qsizetype(y - clip.top()) * clip.width(), src, size_t(clip.width()));
+}
+
+bool GifFile::drawFrame(int index, QImage &canvas, const QRect &area)
 {
     GifFrameRecord &record = m_frames[size_t(index)];
-    const QRect clip = record.rect.intersected(canvas.rect());
+    const QRect onCanvas = record.rect.intersected(canvas.rect());
+    const QRect clip = onCanvas.intersected(area);
     if (clip.isEmpty())
         return true;
-    const bool whole = record.decodable() && decodeRows(record, clip, canvas);
-    record.decodedWhole = whole ? 1 : 0;
+    if (!record.decodable()) {
+        record.decodedWhole = 0;
+        return false;
+    }
+    buildPalette(record);
+    QRect kept;
+    if (const uchar *indices = m_indexCache.find(index, clip, kept)) {
+        const uchar *row = indices + qsizetype(clip.top() - kept.top()) * kept.width() +
+                           (clip.left() - kept.left());
+        for (int y = clip.top(); y <= clip.bottom(); ++y, row += kept.width())
+            blitRow(canvas, y, clip.left(), row, clip.width());
+        noteTouched(index); // the palette was read
+        return true;
+    }
+    ++m_framesDecompressed;
+    uchar *keep = m_indexCache.store(index, clip);
+    const bool whole = decodeRows(record, clip, canvas, keep);
+    if (!whole)
+        m_indexCache.drop(index);
+    // Whether the data is whole is known only once every row on the canvas was asked for.
+    if (!whole)
+        record.decodedWhole = 0;
+    else if (record.interlaced || clip.bottom() == onCanvas.bottom())
+        record.decodedWhole = 1;
     noteTouched(index);
     return whole;
 }
 
-// Decodes row by row with DGifGetLine. giflib does not say how much of a row it decoded
-// before the data broke off, so a failed row is decoded again pixel by pixel.
-bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas)
+// Decodes down to the last row `clip` needs (all rows when interlaced): well-formed data with
+// GifFastLzw, anything else row by row with DGifGetLine. giflib does not say how much of a row
+// it decoded before the data broke off, so a failed row is decoded again pixel by pixel.
+bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas,
+                         uchar *keep)
 {
-    buildPalette(record);
     const int width = record.rect.width();
     const int height = record.rect.height();
     const int needed = record.interlaced ? height : clip.bottom() - record.rect.top() + 1;
@@ -419,12 +460,21 @@ bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage
         for (int r = 0; r < rows; ++r) {
             const int y = record.rect.top() + (record.interlaced ? interlacedRow(r, height) : r);
             const int decoded = lzw.read(m_line.data(), width);
-            blitRow(canvas, y, clip, record.rect.left(), decoded);
+            putRow(canvas, y, clip, record.rect.left(), decoded, keep);
             if (decoded < width)
                 return false;
         }
         return rows == needed;
     }
+    if (GifFastLzw::accepts(record.codeSize) &&
+        m_fastLzw->decode(m_source.data, m_source.size, record.dataOffset, record.codeSize, width,
+                          rows, m_line.data(), [&](int r, const uchar *) {
+                              const int y = record.rect.top() +
+                                            (record.interlaced ? interlacedRow(r, height) : r);
+                              putRow(canvas, y, clip, record.rect.left(), width, keep);
+                          }))
+        return rows == needed;
+    // Data that is not well formed: giflib shows how far it goes.
     if (!beginFrame(record))
         return false;
     for (int r = 0; r < rows; ++r) {
@@ -433,7 +483,7 @@ bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage
             salvageRow(record, r, y, clip, canvas);
             return false;
         }
-        blitRow(canvas, y, clip, record.rect.left(), width);
+        putRow(canvas, y, clip, record.rect.left(), width, keep);
     }
     return rows == needed;
 }
@@ -451,5 +501,5 @@ void GifFile::salvageRow(const GifFrameRecord &record, int failedRow, int y, con
     int decoded = 0;
     while (decoded < width && DGifGetLine(m_gif, m_line.data() + decoded, 1) == GIF_OK)
         ++decoded;
-    blitRow(canvas, y, clip, record.rect.left(), decoded);
+    putRow(canvas, y, clip, record.rect.left(), decoded, nullptr);
 }

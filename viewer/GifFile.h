@@ -1,15 +1,18 @@
 #pragma once
 
 #include "GifFrameRecord.h"
+#include "GifIndexCache.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <memory>
 #include <vector>
 
 struct GifFileType;
+class GifFastLzw;
 
 // One open GIF: the mapped bytes, giflib's reader over them, and the frame records of a
 // structure scan. Decodes single frames on request, each from its own offset, so no decoder
@@ -53,9 +56,17 @@ public:
     const std::vector<GifFrameRecord> &frames() const { return m_frames; }
 
     // Decodes frame `index` and draws its opaque pixels over `canvas` (ARGB32 premultiplied,
-    // canvas size), clipped to the canvas. Returns false when the frame's data broke off;
-    // everything decoded up to that pixel is drawn.
-    bool drawFrame(int index, QImage &canvas);
+    // canvas size), clipped to the canvas and to `area`. Returns false when the frame's data
+    // broke off; everything decoded up to that pixel is drawn. Rows below `area` are not
+    // decoded, and the indices over `area` are kept in the index cache while its budget lasts,
+    // so drawing the frame again decodes nothing.
+    bool drawFrame(int index, QImage &canvas, const QRect &area);
+    bool drawFrame(int index, QImage &canvas) { return drawFrame(index, canvas, canvas.rect()); }
+    // Budget of the index cache (0: none); empties it.
+    void setIndexCacheBudget(qsizetype bytes) { m_indexCache.reset(bytes); }
+    const GifIndexCache &indexCache() const { return m_indexCache; }
+    // Frames whose data was decompressed since the file was opened.
+    qint64 framesDecompressed() const { return m_framesDecompressed; }
     bool isCoveringFrame(int index) const
     {
         return m_frames[size_t(index)].coversCanvas && m_frames[size_t(index)].decodedWhole == 1;
@@ -88,10 +99,12 @@ private:
     bool beginFrame(const GifFrameRecord &record);
     void dropSavedImages();
     void buildPalette(const GifFrameRecord &record);
-    bool decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas);
+    bool decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas, uchar *keep);
     void salvageRow(const GifFrameRecord &record, int failedRow, int y, const QRect &clip,
                     QImage &canvas);
-    void blitRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int pixels) const;
+    void putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int pixels,
+                uchar *keep) const;
+    void blitRow(QImage &canvas, int y, int left, const uchar *indices, int count) const;
     void releasePages();
     void releaseRange(qint64 from, qint64 to);
     void noteTouched(int index);
@@ -104,6 +117,9 @@ private:
     int m_loopCount = -1;
     std::vector<GifFrameRecord> m_frames;
     std::vector<uchar> m_line;
+    GifIndexCache m_indexCache;
+    std::unique_ptr<GifFastLzw> m_fastLzw;
+    qint64 m_framesDecompressed = 0;
     quint32 m_palette[256] = {};
     bool m_paletteOpaque = false;
     bool m_mapped = false;

@@ -131,7 +131,7 @@ Figures measure(const Sample &s, const QString &self, int rounds)
     }
     // Each round times one pass of each reader, in turn, so a burst of load elsewhere on the
     // machine hits all of them alike; the best pass of each reader counts.
-    GifDecoder plain(0);
+    GifDecoder plain(0, 0);
     plain.loadFile(s.path);
     const int frames = plain.frameCount();
     // A single frame is decoded again onto a ready canvas, as the frames of an animation are;
