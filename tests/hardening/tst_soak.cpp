@@ -14,6 +14,7 @@
 #include "TestMedia.h"
 #include "frmMain.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -149,5 +150,13 @@ void tst_soak::playListAndRepeatingSoundStayFlat()
     form.soundPanel->SoundCloseAll();
 }
 
-QTEST_MAIN(tst_soak)
+// QtTest stops a test function after 5 minutes; a long soak needs longer.
+int main(int argc, char **argv)
+{
+    qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number((soakSeconds() + 600) * 1000LL));
+    QApplication app(argc, argv);
+    tst_soak test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_soak.moc"
