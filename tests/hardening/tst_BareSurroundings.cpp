@@ -182,12 +182,20 @@ void tst_BareSurroundings::startsAndWorks()
     });
 
     QPoint origin;
-    QTRY_VERIFY_WITH_TIMEOUT(findProgramWindow(display.get(), origin), 30000);
+    // Hang guards only: generous, for sanitizer builds on a busy machine.
+    constexpr int guardMs = 120000;
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        findProgramWindow(display.get(), origin),
+        qPrintable(QStringLiteral("program %1, exit code %2")
+                       .arg(quorbanex.state() == QProcess::Running ? QStringLiteral("running")
+                                                                   : QStringLiteral("ended"))
+                       .arg(quorbanex.exitCode())),
+        guardMs);
     const auto pixelAt = [&](QPoint windowPoint) {
         return RootWindowImage::grab(display.get()).pixel(origin + windowPoint) & 0xffffff;
     };
     // The animation from the command line shows in the middle of the display.
-    QTRY_COMPARE_WITH_TIMEOUT(pixelAt(displayCentre), 0xff0000u, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(pixelAt(displayCentre), 0xff0000u, guardMs);
 
     const auto xdotool = [&](const QStringList &arguments) {
         QProcess tool;
@@ -213,7 +221,7 @@ void tst_BareSurroundings::startsAndWorks()
     QTRY_VERIFY_WITH_TIMEOUT(
         RootWindowImage::grab(display.get()).copy(soundMarkerGroove.translated(origin)) !=
             grooveBefore,
-        30000);
+        guardMs);
 
     // The list button twice: the list shows, then hides and is saved.
     // The file name box's completer list can outlive the dialog for a moment; a click on the
@@ -226,7 +234,7 @@ void tst_BareSurroundings::startsAndWorks()
     const QString beside = program + QStringLiteral("/filelist.inf");
     const QString inData = home + QStringLiteral("/.local/share/Quorbanex/filelist.inf");
     const QString expected = writableFolder ? beside : inData;
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(expected), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(expected), guardMs);
     QVERIFY(!QFileInfo::exists(writableFolder ? inData : beside));
     QCOMPARE(quorbanex.state(), QProcess::Running);
 
