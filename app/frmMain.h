@@ -136,7 +136,7 @@ public:
                     QString &fileName);
 
 private:
-    void applyFontsAndIcon();
+    void applyFontsIconAndCursors();
     void connectWindowHandling();
     void connectList();
     void connectSound();

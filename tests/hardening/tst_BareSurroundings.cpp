@@ -139,6 +139,8 @@ void tst_BareSurroundings::startsAndWorks()
     const QString home = dir.filePath(QStringLiteral("home"));
     QVERIFY(QDir().mkpath(program) && QDir().mkpath(home));
     QVERIFY(copyFile(QStringLiteral(QX_BINARY_DIR "/quorbanex"), program + "/quorbanex"));
+    const QString module = QStringLiteral(QX_SOUND_MODULE_PATH);
+    QVERIFY(copyFile(module, program + QLatin1Char('/') + QFileInfo(module).fileName()));
     if (mediaFolders)
         QVERIFY(QDir(program).mkdir("gif") && QDir(program).mkdir("snd"));
     // Read-only for everyone, root included: the folder bound over itself, read-only.
