@@ -3,12 +3,12 @@
 #include <algorithm>
 
 // The budget is what 24 canvases take (at least 4 MiB, which costs nothing next to the
-// program itself), never above the cap.
+// program itself), never above the cap. A single picture is never replayed, so it keeps none.
 void GifFrameCache::reset(QSize canvasSize, int frameCount, qsizetype budgetCap)
 {
     clear();
     m_frameBytes = qsizetype(canvasSize.width()) * canvasSize.height() * 4;
-    if (m_frameBytes <= 0 || frameCount <= 0)
+    if (m_frameBytes <= 0 || frameCount <= 1)
         return;
     const qsizetype wanted = std::max(kPreferredSlots * m_frameBytes, kSmallBudget);
     const qsizetype budget = std::min(wanted, budgetCap);

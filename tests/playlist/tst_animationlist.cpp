@@ -224,6 +224,15 @@ void TestAnimationList::loadThenSaveKeepsPaths_data()
                                 << QByteArray("/\xD0\xB3/\xE7\x8C\xAB.gif\r\n");
     QTest::newRow("bytes that are not UTF-8") << QByteArray("/g/caf\xE9.gif\r\n/g/\xFF\r\n")
                                               << QByteArray("/g/caf\xE9.gif\r\n/g/\xFF\r\n");
+    // Hostile files: every byte comes back, and nothing about them stops the list from loading.
+    const QByteArray nul("/g/a\0b.gif\r\n\0\r\n/g/c.gif\r\n", 25);
+    QTest::newRow("NUL bytes") << nul << nul;
+    const QByteArray megabyteLine = "/g/" + QByteArray(1 << 20, 'x') + ".gif\r\n/g/b.gif\r\n";
+    QTest::newRow("a line of 1 MB") << megabyteLine << megabyteLine;
+    QByteArray manyLines;
+    for (int i = 0; i < 100000; ++i)
+        manyLines += "/g/" + QByteArray::number(i) + ".gif\r\n";
+    QTest::newRow("100,000 lines") << manyLines << manyLines;
 }
 
 void TestAnimationList::loadThenSaveKeepsPaths()

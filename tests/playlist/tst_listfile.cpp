@@ -7,7 +7,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <memory>
+#include <sys/mount.h>
 #include <sys/resource.h>
 
 using Lines = QList<QByteArray>;
@@ -22,6 +26,46 @@ Lines manyPaths(int count)
         lines << "/home/ann/gif/animation-" + QByteArray::number(i) + ".gif";
     return lines;
 }
+
+// A mount made for one test (a small tmpfs, or a file bound over itself), undone on
+// destruction. Mounting needs root; `error` says why it failed otherwise.
+class ScratchMount
+{
+public:
+    ScratchMount(const QString &target, const char *type, const QByteArray &options)
+        : m_target(QFile::encodeName(target))
+    {
+        const bool bind = std::strcmp(type, "bind") == 0;
+        if (::mount(bind ? m_target.constData() : "qxtest", m_target.constData(),
+                    bind ? nullptr : type, bind ? MS_BIND : 0,
+                    options.isEmpty() ? nullptr : options.constData()) == 0)
+            m_mounted = true;
+        else
+            error = QString::fromLocal8Bit(std::strerror(errno));
+    }
+    ~ScratchMount() { unmount(); }
+    ScratchMount(const ScratchMount &) = delete;
+    ScratchMount &operator=(const ScratchMount &) = delete;
+
+    bool isMounted() const { return m_mounted; }
+    bool remount(const QByteArray &options)
+    {
+        return ::mount("qxtest", m_target.constData(), nullptr, MS_REMOUNT, options.constData()) ==
+               0;
+    }
+    bool unmount()
+    {
+        if (m_mounted && ::umount2(m_target.constData(), MNT_DETACH) == 0)
+            m_mounted = false;
+        return !m_mounted;
+    }
+
+    QString error;
+
+private:
+    QByteArray m_target;
+    bool m_mounted = false;
+};
 
 } // namespace
 
@@ -44,6 +88,8 @@ private slots:
     void failedWriteKeepsOldFile();
     void fullDiskKeepsOldFile();
     void readOnlyFolderKeepsOldFile();
+    void mountFaultsKeepOldFile_data();
+    void mountFaultsKeepOldFile();
 
     void locationBesideWritableProgram();
     void locationFallsBackToDataFolder();
@@ -240,6 +286,53 @@ void TestListFile::readOnlyFolderKeepsOldFile()
 
     QVERIFY(!written);
     QCOMPARE(FileBytes::read(path), QByteArray("/g/keep.gif\r\n"));
+}
+
+// Faults that only a file system of the test's own can make: no room for the data, no inode
+// for the temporary file, and a rename that the kernel refuses (the target is a mount point).
+// Each save fails, the old file and the folder stay exactly as they were, and a save after the
+// fault has cleared works.
+void TestListFile::mountFaultsKeepOldFile_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("disk full") << "size=64k";
+    QTest::newRow("no inode for the new file") << "nr_inodes=2";
+    QTest::newRow("rename refused") << "bind";
+}
+
+void TestListFile::mountFaultsKeepOldFile()
+{
+    QFETCH(QString, fault);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("mnt"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString path = folder + QStringLiteral("/filelist.inf");
+    const QByteArray old = ListFileCodec::joinLines(manyPaths(3));
+
+    std::unique_ptr<ScratchMount> fs;
+    if (fault != QLatin1String("bind")) {
+        fs = std::make_unique<ScratchMount>(folder, "tmpfs", fault.toLatin1() + ",mode=0755");
+        if (!fs->isMounted())
+            QSKIP(qPrintable(QStringLiteral("cannot mount a tmpfs: ") + fs->error));
+    }
+    QVERIFY(FileBytes::write(path, old));
+    if (fault == QLatin1String("bind")) {
+        fs = std::make_unique<ScratchMount>(path, "bind", QByteArray());
+        if (!fs->isMounted())
+            QSKIP(qPrintable(QStringLiteral("cannot bind-mount a file: ") + fs->error));
+    }
+    const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden);
+
+    QVERIFY(!ListFile::write(path, manyPaths(5000)));
+    QCOMPARE(FileBytes::read(path), old);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden), before);
+
+    if (fault == QLatin1String("bind"))
+        QVERIFY(fs->unmount());
+    else
+        QVERIFY(fs->remount("size=1m,nr_inodes=64"));
+    QVERIFY(ListFile::write(path, manyPaths(5000)));
+    QCOMPARE(FileBytes::read(path), ListFileCodec::joinLines(manyPaths(5000)));
 }
 
 void TestListFile::locationBesideWritableProgram()

@@ -112,6 +112,12 @@ void TestSoundMidiFile::duration_data()
         QTest::newRow("time code division") << d << 1.5e6;
     }
     {
+        QTest::newRow("slowest tempo, longest delta")
+            << oneTrack(1, {{0, 0xffffff}}, 0x0fffffff) << double(0x0fffffff) * 0xffffff;
+        QTest::newRow("1 us a quarter")
+            << oneTrack(0x7fff, {{0, 1}}, 0x0fffffff) << double(0x0fffffff) / 0x7fff;
+    }
+    {
         QByteArray d = oneTrack(480, {}, 480);
         d.insert(14, QByteArray("XFIH\x00\x00\x00\x02zz", 10)); // a chunk of another kind first
         QTest::newRow("alien chunk skipped") << d << 0.5e6;

@@ -99,6 +99,10 @@ void GifWriter::addFrame(const Frame &frame)
             check(EGifPutLine(m_gif, row.data(), width) == GIF_OK, "EGifPutLine");
         }
     }
+    // giflib keeps its own copy of a local palette and frees only the last one when the file
+    // closes; the image is written, so free it now.
+    GifFreeMapObject(m_gif->Image.ColorMap);
+    m_gif->Image.ColorMap = nullptr;
     if (frame.codeSizeOverride >= 0)
         m_out[codeSizeAt] = char(frame.codeSizeOverride);
 }

@@ -1,4 +1,5 @@
 #include "GifDecoder.h"
+#include "HostileFiles.h"
 #include "TestGifs.h"
 
 #include <QRandomGenerator>
@@ -25,6 +26,9 @@ private slots:
     void refusesHostileCanvas_data();
     void refusesHostileCanvas();
     void hugeFrameOnSmallCanvas();
+    void hostileAnimations_data();
+    void hostileAnimations();
+    void onePictureKeepsNoCopies();
     void outOfRangeFramesChangeNothing();
 
 private:
@@ -332,6 +336,68 @@ void tst_GifDecoder::hugeFrameOnSmallCanvas()
     gif.showFrame(1);
     QCOMPARE(picture(gif.canvas()).left(2), QString("GB"));
     QCOMPARE(picture(gif.canvas()).mid(2, 6), QString("RRRRRR"));
+}
+
+// Files made to cost time or memory: each loads, shows what it holds, plays and seeks, and the
+// engine's buffers stay within 256 MB.
+void tst_GifDecoder::hostileAnimations_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<QSize>("canvas");
+    QTest::addColumn<int>("opaqueAfterFirst"); // opaque canvas pixels once frame 0 is shown
+
+    QTest::newRow("LZW stream that never ends")
+        << HostileFiles::gifEndlessLzw() << 1 << QSize(16, 16) << 256;
+    QTest::newRow("100,000 tiny frames, the first 32767 kept")
+        << HostileFiles::gifTinyFrames(100000) << GifFile::kMaxFrames << QSize(64, 64) << 1;
+    QTest::newRow("first frame larger than the screen")
+        << HostileFiles::gifFirstFrameLargerThanScreen() << 2 << QSize(8, 8) << 8;
+    QTest::newRow("screen of 65281 x 255, frames covering it")
+        << HostileFiles::gifWideScreen(3) << 3 << QSize(65281, 255) << 65281 * 255;
+}
+
+void tst_GifDecoder::hostileAnimations()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, frames);
+    QFETCH(QSize, canvas);
+    QFETCH(int, opaqueAfterFirst);
+    GifDecoder gif;
+    QVERIFY(gif.loadData(bytes));
+    QCOMPARE(gif.frameCount(), frames);
+    QCOMPARE(gif.canvasSize(), canvas);
+    const QImage &shown = gif.canvas();
+    qint64 opaque = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        const auto *row = reinterpret_cast<const quint32 *>(shown.constScanLine(y));
+        opaque += std::count_if(row, row + shown.width(), [](quint32 p) { return p >> 24; });
+    }
+    QCOMPARE(opaque, opaqueAfterFirst);
+
+    for (int f = 1; f < frames; ++f)
+        gif.showFrame(f);
+    for (const int f : {0, frames / 2, frames - 1})
+        gif.showFrame(f);
+    QCOMPARE(gif.currentFrame(), frames - 1);
+    const GifDecoder::Stats s = gif.stats();
+    QCOMPARE(s.giflibSavedImages, 0);
+    QVERIFY(s.cacheBytes <= s.cacheBudget);
+    const qint64 engineBytes = s.canvasBytes + s.saveUnderBytes + s.lineBufferBytes + s.cacheBytes;
+    QVERIFY2(engineBytes <= 256LL * 1024 * 1024, qPrintable(QString::number(engineBytes)));
+}
+
+// Found by fuzzing: a one-frame GIF on a screen just under the pixel cap also kept a copy of its
+// only picture, twice the memory and a slow load, though a single picture is never replayed.
+void tst_GifDecoder::onePictureKeepsNoCopies()
+{
+    GifDecoder gif;
+    QVERIFY(gif.loadData(HostileFiles::gifWideScreen(1)));
+    QCOMPARE(gif.stats().canvasBytes, qsizetype(65281) * 255 * 4);
+    QCOMPARE(gif.stats().cacheBudget, 0);
+    QCOMPARE(gif.stats().cacheBytes, 0);
+    QVERIFY(gif.showFrame(0).isNull());
+    QCOMPARE(gif.stats().framesDecoded, 1);
 }
 
 void tst_GifDecoder::outOfRangeFramesChangeNothing()
