@@ -5,12 +5,26 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QFileInfo>
 #include <fontconfig/fontconfig.h>
 #include <memory>
 #include <thread>
 
+// With no session bus to be found, the D-Bus library would try to start one through the X
+// server, forking a helper from a thread of ours; a picture viewer has no business starting a
+// bus, so it is told there is none.
+static void refuseBusAutolaunch()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtimeDir.isEmpty() || !QFileInfo::exists(runtimeDir + QStringLiteral("/bus")))
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
+
 int main(int argc, char *argv[])
 {
+    refuseBusAutolaunch();
     // Reading the system's font configuration and decoding the skin's pictures run beside the
     // toolkit's own start-up.
     std::thread warmUp([] {
