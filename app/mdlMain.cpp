@@ -17,6 +17,7 @@ frmMain *Main()
     const QImage &skin = form->pic->picture();
     const mdlRegion::Colour key = mdlRegion::GetPixel(skin, 1, 1);
     form->setMask(mdlRegion::MakeRegion(skin, key));
+    form->pic->setTransparentColour(skin.pixel(1, 1));
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
