@@ -16,13 +16,6 @@ void PictureBox::setPicture(const QImage &picture)
     update();
 }
 
-void PictureBox::setTransparentColour(QRgb colour)
-{
-    m_transparent = colour;
-    m_pixmap = QPixmap();
-    update();
-}
-
 void PictureBox::setBackColor(const QColor &colour)
 {
     m_backColor = colour;
@@ -44,7 +37,7 @@ QRect PictureBox::innerRect() const
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     if (m_pixmap.isNull() && !m_image.isNull())
-        m_pixmap = QPixmap::fromImage(paintedImage());
+        m_pixmap = QPixmap::fromImage(m_image);
     QPainter painter(this);
     if (m_pixmap.isNull() || !m_pixmap.rect().contains(event->rect()))
         painter.fillRect(event->rect(), m_backColor);
@@ -54,21 +47,6 @@ void PictureBox::paintEvent(QPaintEvent *event)
         painter.setPen(BorderColour);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
-}
-
-QImage PictureBox::paintedImage() const
-{
-    if (!m_transparent)
-        return m_image;
-    QImage painted = m_image.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = qRgb(qRed(*m_transparent), qGreen(*m_transparent), qBlue(*m_transparent));
-    for (int y = 0; y < painted.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(painted.scanLine(y));
-        for (int x = 0; x < painted.width(); ++x)
-            if ((line[x] | 0xff000000u) == key)
-                line[x] = 0;
-    }
-    return painted;
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)

@@ -4,7 +4,6 @@
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
-#include <optional>
 
 // A picture box: a background colour, an optional one-pixel flat border and an optional picture
 // drawn at its top-left corner. The picture is also kept as an image so its pixels can be read.
@@ -17,10 +16,6 @@ public:
     // The box takes the size of its picture.
     void setPicture(const QImage &picture);
     const QImage &picture() const { return m_image; }
-
-    // Pixels of the picture in this colour are painted fully transparent (the window's shape
-    // cuts them away too, but not every window system cuts what is painted).
-    void setTransparentColour(QRgb colour);
 
     void setBackColor(const QColor &colour);
     QColor backColor() const { return m_backColor; }
@@ -43,11 +38,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    QImage paintedImage() const;
-
     QImage m_image;
     QPixmap m_pixmap;
     QColor m_backColor;
     bool m_border = false;
-    std::optional<QRgb> m_transparent;
 };
