@@ -7,6 +7,14 @@
 class MediaCommandTarget
 {
 public:
+    enum Error
+    {
+        NoError = 0,
+        UnknownCommand = 1,
+        CommandFailed = 2,
+        ReplyTooLong = 3,
+    };
+
     virtual ~MediaCommandTarget() = default;
 
     // Runs one command. On success the reply and a terminating zero character are written to

@@ -30,14 +30,6 @@ class MidiSynth;
 class MediaLayer : public MediaCommandTarget
 {
 public:
-    enum Error
-    {
-        NoError = 0,
-        UnknownCommand = 1,
-        CommandFailed = 2,
-        ReplyTooLong = 3,
-    };
-
     struct Options
     {
         // Where to look for the General MIDI soundfont; see MidiSynth::defaultCandidates().

@@ -1,7 +1,7 @@
 #include "SoundPanel.h"
 
+#include "DeferredMediaLayer.h"
 #include "ListRowText.h"
-#include "MediaLayer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,8 +18,8 @@ const QString SoundPanel::labelPrefix = QStringLiteral("Sound: ");
 
 SoundPanel::SoundPanel(const Controls &controls, FileChooser chooseFile, const QString &programDir,
                        QObject *parent)
-    : SoundPanel(controls, std::move(chooseFile), programDir, std::make_unique<MediaLayer>(),
-                 nullptr, parent)
+    : SoundPanel(controls, std::move(chooseFile), programDir,
+                 std::make_unique<DeferredMediaLayer>(), nullptr, parent)
 {}
 
 SoundPanel::SoundPanel(const Controls &controls, FileChooser chooseFile, const QString &programDir,
@@ -28,7 +28,7 @@ SoundPanel::SoundPanel(const Controls &controls, FileChooser chooseFile, const Q
 {}
 
 SoundPanel::SoundPanel(const Controls &controls, FileChooser chooseFile, const QString &programDir,
-                       std::unique_ptr<MediaLayer> ownLayer, MediaCommandTarget *layer,
+                       std::unique_ptr<MediaCommandTarget> ownLayer, MediaCommandTarget *layer,
                        QObject *parent)
     : QObject(parent), m_lblSnd(controls.lblSnd), m_im2(controls.im2), m_Sh3(controls.Sh3),
       m_Timer1(controls.Timer1), m_chooseFile(std::move(chooseFile)), m_programDir(programDir),

@@ -11,7 +11,6 @@
 #include <optional>
 
 class MediaCommandTarget;
-class MediaLayer;
 class QLabel;
 class QTimer;
 class QWidget;
@@ -80,7 +79,8 @@ public slots:
 
 private:
     SoundPanel(const Controls &controls, FileChooser chooseFile, const QString &programDir,
-               std::unique_ptr<MediaLayer> ownLayer, MediaCommandTarget *layer, QObject *parent);
+               std::unique_ptr<MediaCommandTarget> ownLayer, MediaCommandTarget *layer,
+               QObject *parent);
     bool repeatOn() const;
     void placeMarker(double left);
 
@@ -90,7 +90,7 @@ private:
     QPointer<QTimer> m_Timer1;
     FileChooser m_chooseFile;
     QString m_programDir;
-    std::unique_ptr<MediaLayer> m_ownLayer;
+    std::unique_ptr<MediaCommandTarget> m_ownLayer;
     MediaCommandTarget &m_target;
     mdlSound m_sound;
     SoundWatch m_watch;
