@@ -17,6 +17,7 @@
 #include "SoundPanel.h"
 #include "TransportButtons.h"
 #include "ViewerFormulas.h"
+#include "WholePixelInput.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -546,6 +547,13 @@ void frmMain::createShortcuts()
     auto *space = new QShortcut(QKeySequence(Qt::Key_Space), this);
     connect(space, &QShortcut::activated, this,
             [this] { (AniGIF->isPlaying() ? Image7 : Image4)->clickFromKeyboard(); });
+}
+
+bool frmMain::event(QEvent *event)
+{
+    if (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange)
+        WholePixelInput::install(windowHandle());
+    return QWidget::event(event);
 }
 
 // The window's own colour inside the shape only; the skin covers all of it but the edges.

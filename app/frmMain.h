@@ -140,6 +140,7 @@ public:
     void dropFiles(const QList<QUrl> &urls);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
