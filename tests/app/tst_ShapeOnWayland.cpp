@@ -40,14 +40,18 @@ const QRect controlsOnTop[] = {
 };
 
 // The bounding box of everything on the compositor's output that is not its background,
-// leaving out the corner where the pointer is parked.
+// leaving out the corner where the pointer is parked and the one where the compositor shows
+// it before the pointer first moves.
 QRect paintedArea(const QImage &screen)
 {
+    const QRect pointerCorners[] = {QRect(pointerAway - QPoint(40, 40), pointerAway),
+                                    QRect(0, 0, 40, 40)};
     QRect box;
     for (int y = 0; y < output.height(); ++y)
         for (int x = 0; x < output.width(); ++x)
             if (screen.pixel(x, y) != background &&
-                (x < pointerAway.x() - 40 || y < pointerAway.y() - 40))
+                std::none_of(std::begin(pointerCorners), std::end(pointerCorners),
+                             [&](const QRect &r) { return r.contains(x, y); }))
                 box |= QRect(x, y, 1, 1);
     return box;
 }
@@ -129,7 +133,8 @@ void tst_ShapeOnWayland::transparentOutsideTheShapeAndDraggable()
     // shell has started.
     QTRY_VERIFY_WITH_TIMEOUT(
         RootWindowImage::grab(display.get()).pixel(output.width() / 2, 20) == background, 20000);
-    if (!xdotool(at(pointerAway)))
+    if (!xdotool(at(QPoint(output.width() / 2, output.height() / 2)) + QStringList{"sleep", "0.1"} +
+                 at(pointerAway)))
         QSKIP("xdotool is not available");
 
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
