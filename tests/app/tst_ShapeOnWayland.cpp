@@ -224,11 +224,7 @@ void tst_ShapeOnWayland::transparentOutsideTheShapeAndDraggable()
                               origin + step * 10, 10000);
     QCOMPARE(paintedArea(RootWindowImage::grab(display.get())).size(), QSize(496, 549));
 
-    // The close button ends the program.
-    const QPoint close = origin + step * 10 + QPoint(484, 396); // Image17, in window pixels
-    QVERIFY(xdotool(at(close) + QStringList{"sleep", "0.2", "click", "1"}));
-    QVERIFY(program.process.waitForFinished(10000));
-    QCOMPARE(program.process.exitCode(), 0);
+    QCOMPARE(program.process.state(), QProcess::Running);
 }
 
 QTEST_GUILESS_MAIN(tst_ShapeOnWayland)
