@@ -8,10 +8,10 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PictureBox::setPicture(const QImage &picture)
+void PictureBox::setPicture(const QImage &picture, const QImage &screenCopy)
 {
     m_image = picture;
-    m_pixmap = QPixmap(); // made from the image when first painted
+    m_screenCopy = screenCopy;
     resize(picture.size());
     update();
 }
@@ -36,13 +36,14 @@ QRect PictureBox::innerRect() const
 
 void PictureBox::paintEvent(QPaintEvent *event)
 {
-    if (m_pixmap.isNull() && !m_image.isNull())
-        m_pixmap = QPixmap::fromImage(m_image);
+    if (m_screenCopy.isNull() && !m_image.isNull())
+        m_screenCopy = m_image.convertToFormat(
+            m_image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     QPainter painter(this);
-    if (m_pixmap.isNull() || !m_pixmap.rect().contains(event->rect()))
+    if (m_screenCopy.isNull() || !m_screenCopy.rect().contains(event->rect()))
         painter.fillRect(event->rect(), m_backColor);
-    if (!m_pixmap.isNull())
-        painter.drawPixmap(event->rect().topLeft(), m_pixmap, event->rect());
+    if (!m_screenCopy.isNull())
+        painter.drawImage(event->rect().topLeft(), m_screenCopy, event->rect());
     if (m_border) {
         painter.setPen(BorderColour);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));

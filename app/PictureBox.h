@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QImage>
-#include <QPixmap>
 #include <QWidget>
 
 // A picture box: a background colour, an optional one-pixel flat border and an optional picture
@@ -13,8 +12,9 @@ class PictureBox : public QWidget
 public:
     explicit PictureBox(QWidget *parent = nullptr);
 
-    // The box takes the size of its picture.
-    void setPicture(const QImage &picture);
+    // The box takes the size of its picture. `screenCopy` is the same picture in a format the
+    // screen takes as it is, when the caller has one ready; else one is made on first paint.
+    void setPicture(const QImage &picture, const QImage &screenCopy = QImage());
     const QImage &picture() const { return m_image; }
 
     void setBackColor(const QColor &colour);
@@ -39,7 +39,7 @@ protected:
 
 private:
     QImage m_image;
-    QPixmap m_pixmap;
+    QImage m_screenCopy;
     QColor m_backColor;
     bool m_border = false;
 };

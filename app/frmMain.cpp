@@ -111,6 +111,7 @@ const LabelPlace labels[] = {
 };
 
 constexpr char CounterProperty[] = "counter";
+constexpr char HandProperty[] = "hand";
 constexpr QColor CounterColour{0, 128, 0};
 constexpr QColor CaptionColour{128, 128, 255};
 constexpr QColor DotColour{0, 255, 0};
@@ -144,7 +145,7 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
 
     pic = new PictureBox(this);
     pic->setObjectName(QStringLiteral("pic"));
-    pic->setPicture(SkinResources::skin());
+    pic->setPicture(SkinResources::skin(), SkinResources::skinForScreen());
     pic->move(-1, -1);
 
     Timer1 = new QTimer(pic);
@@ -158,9 +159,9 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     createFrame();
     createMenu();
 
-    // Fonts and the icon are not needed to put the shaped window on the screen; they are set
-    // as soon as the event loop runs, before the first paint.
-    QMetaObject::invokeMethod(this, &frmMain::applyFontsAndIcon, Qt::QueuedConnection);
+    // Fonts, the icon and the cursors are not needed to put the shaped window on the screen; they
+    // are set as soon as the event loop runs, before the first paint.
+    QMetaObject::invokeMethod(this, &frmMain::applyFontsIconAndCursors, Qt::QueuedConnection);
 
     endProgram = [] { QCoreApplication::exit(0); };
     showMessage = [this](const QString &title, const QString &text) {
@@ -286,7 +287,9 @@ void frmMain::connectSound()
     closeAllSounds = [this] { soundPanel->SoundCloseAll(); };
 }
 
-void frmMain::applyFontsAndIcon()
+// A cursor set on a control before the window is shown makes showing it load the desktop's
+// cursor theme; set afterwards, nothing is loaded until the pointer first comes over the window.
+void frmMain::applyFontsIconAndCursors()
 {
     const QIcon icon = SkinResources::windowIcon();
     QApplication::setWindowIcon(icon); // for the dialogs and message boxes too
@@ -296,6 +299,10 @@ void frmMain::applyFontsAndIcon()
     const QFont captionFont = SkinFonts::windowDefault();
     for (SkinLabel *label : pic->findChildren<SkinLabel *>())
         label->setFont(label->property(CounterProperty).toBool() ? counterFont : captionFont);
+    const QCursor hand = SkinResources::handCursor();
+    for (ImageControl *control : pic->findChildren<ImageControl *>())
+        if (control->property(HandProperty).toBool())
+            control->setCursor(hand);
 }
 
 void frmMain::connectWindowHandling()
@@ -441,12 +448,11 @@ void frmMain::createFrame()
 
 void frmMain::createHotSpots()
 {
-    const QCursor hand = SkinResources::handCursor();
     for (const HotSpotPlace &spot : hotSpots) {
         auto *control = new ImageControl(pic);
         control->setObjectName(arrayName(spot.name, spot.index));
         control->setGeometry(spot.place);
-        control->setCursor(hand);
+        control->setProperty(HandProperty, true);
         control->setToolTip(QString::fromUtf16(spot.tooltip));
         if (spot.member)
             this->*spot.member = control;
@@ -457,13 +463,12 @@ void frmMain::createHotSpots()
 
 void frmMain::createTransport()
 {
-    const QCursor hand = SkinResources::handCursor();
     for (const TransportPlace &button : transportButtons) {
         auto *control = new ImageControl(pic);
         control->setObjectName(QString::fromLatin1(button.name));
         control->setPicture(SkinResources::transport(button.picture));
         control->move(button.place);
-        control->setCursor(hand);
+        control->setProperty(HandProperty, true);
         control->setToolTip(QString::fromUtf16(button.tooltip));
         this->*button.member = control;
     }

@@ -147,7 +147,7 @@ protected:
 
 private:
     void createShortcuts();
-    void applyFontsAndIcon();
+    void applyFontsIconAndCursors();
     void connectWindowHandling();
     void connectList();
     void connectSound();

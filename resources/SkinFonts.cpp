@@ -2,16 +2,19 @@
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetrics>
 
 QString SkinFonts::terminusFile()
 {
     return QStringLiteral("/usr/share/fonts/X11/misc/ter-u18b_iso-8859-1.pcf.gz");
 }
 
+// Font engines are kept per thread, but the font files they open are shared: measuring each font
+// once here leaves its file loaded for the window's first paint.
 void SkinFonts::preload()
 {
-    QFontDatabase::families();
-    terminal();
+    for (const QFont &font : {terminal(), windowDefault(), list()})
+        QFontMetrics(font).height();
 }
 
 QFont SkinFonts::terminal()

@@ -1,5 +1,6 @@
 #include "SkinResources.h"
 
+#include <QImageReader>
 #include <array>
 #include <mutex>
 
@@ -39,7 +40,11 @@ const std::array<QImage, Count> &pictures()
     std::call_once(decoded, [] {
         initResources();
         for (int i = 0; i < Count; ++i) {
-            images[i] = QImage(QStringLiteral(":/skin/") + QLatin1String(fileNames[i]), "PNG");
+            // Only the built-in PNG reader: asking every image plugin whether it knows the
+            // data would load them all.
+            QImageReader reader(QStringLiteral(":/skin/") + QLatin1String(fileNames[i]), "png");
+            reader.setAutoDetectImageFormat(false);
+            images[i] = reader.read();
             Q_ASSERT(!images[i].isNull());
         }
     });
@@ -50,12 +55,18 @@ const std::array<QImage, Count> &pictures()
 
 void SkinResources::preload()
 {
-    pictures();
+    skinForScreen();
 }
 
 QImage SkinResources::skin()
 {
     return pictures()[Skin];
+}
+
+QImage SkinResources::skinForScreen()
+{
+    static const QImage converted = skin().convertToFormat(QImage::Format_RGB32);
+    return converted;
 }
 
 QPixmap SkinResources::transport(Transport button)

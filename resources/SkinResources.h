@@ -24,6 +24,8 @@ public:
 
     // The skin as an indexed image, exactly as stored.
     static QImage skin();
+    // The same skin in 32-bit RGB, ready to be copied to the screen without conversion.
+    static QImage skinForScreen();
     static QPixmap transport(Transport button);
     // 1: the progress knob (17 x 9); 2: the sound knob (17 x 10).
     static QPixmap knob(int which);
