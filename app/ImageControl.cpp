@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 
 ImageControl::ImageControl(QWidget *parent) : QWidget(parent)
 {
@@ -46,4 +47,15 @@ void ImageControl::mouseReleaseEvent(QMouseEvent *event)
 void ImageControl::mouseDoubleClickEvent(QMouseEvent *event)
 {
     mousePressEvent(event);
+}
+
+void ImageControl::clickFromKeyboard()
+{
+    const QPointer<ImageControl> self(this);
+    const QPoint middle = rect().center();
+    emit mousePressed(Qt::LeftButton, middle);
+    if (self)
+        emit mouseReleased(Qt::LeftButton, middle);
+    if (self)
+        emit clicked();
 }

@@ -16,6 +16,10 @@ public:
     void setPicture(const QPixmap &picture);
     const QPixmap &picture() const { return m_picture; }
 
+    // A left-button click from the keyboard: the same press, release and click reports, in the
+    // same order, as a click of the mouse in the control's middle.
+    void clickFromKeyboard();
+
 signals:
     void mousePressed(Qt::MouseButton button, QPoint position);
     void mouseReleased(Qt::MouseButton button, QPoint position);

@@ -1,6 +1,11 @@
 #include "SkinLabel.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
 
 SkinLabel::SkinLabel(const QString &caption, QWidget *parent) : QLabel(caption, parent)
 {
@@ -21,6 +26,26 @@ void SkinLabel::setForeColor(const QColor &colour)
 QColor SkinLabel::foreColor() const
 {
     return palette().color(QPalette::WindowText);
+}
+
+void SkinLabel::paintEvent(QPaintEvent *event)
+{
+    const QFontInfo info(font());
+    if (devicePixelRatioF() <= 1.0 ||
+        QFontDatabase::isSmoothlyScalable(info.family(), info.styleName())) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QImage unscaled(size(), QImage::Format_ARGB32_Premultiplied);
+    unscaled.fill(Qt::transparent);
+    {
+        QPainter painter(&unscaled);
+        painter.setFont(font());
+        style()->drawItemText(&painter, contentsRect(), int(alignment()), palette(), isEnabled(),
+                              text(), foregroundRole());
+    }
+    QPainter painter(this);
+    painter.drawImage(rect(), unscaled);
 }
 
 void SkinLabel::mousePressEvent(QMouseEvent *event)

@@ -3,7 +3,9 @@
 #include <QLabel>
 
 // A caption on the skin: transparent, fixed in size (a longer text is cut off at its box), and
-// it keeps the mouse presses that land on it, so they never start a drag of the window.
+// it keeps the mouse presses that land on it, so they never start a drag of the window. On a
+// screen that scales the window, a caption in a bitmap font is drawn as at scale 1 and then
+// enlarged pixel by pixel, like the skin under it, since the font itself does not grow.
 class SkinLabel : public QLabel
 {
     Q_OBJECT
@@ -14,6 +16,7 @@ public:
     QColor foreColor() const;
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;

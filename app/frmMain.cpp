@@ -4,7 +4,11 @@
 #include "AnimationList.h"
 #include "AnimationViewer.h"
 #include "CommonDialog.h"
+#include "DroppedFiles.h"
+#include "FileListRows.h"
 #include "ImageControl.h"
+#include "ListRowText.h"
+#include "OpenFailureNote.h"
 #include "PictureBox.h"
 #include "ShapeDot.h"
 #include "SkinFonts.h"
@@ -13,11 +17,16 @@
 #include "SoundPanel.h"
 #include "TransportButtons.h"
 #include "ViewerFormulas.h"
+#include "WholePixelInput.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QShortcut>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
@@ -123,11 +132,13 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     setWindowTitle(QString());
     setFixedSize(FirstSize);
     // Along the right and bottom edges the shape reaches one pixel past the skin; the window's
-    // own background shows there.
+    // own background shows there. Outside the shape the window is painted transparent, for
+    // window systems that take the shape for input only.
     QPalette background = palette();
     background.setColor(QPalette::Window, palette().color(QPalette::Button));
     setPalette(background);
-    setAutoFillBackground(true);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAcceptDrops(true);
 
     CDialog = new CommonDialog(this);
     CDialog->setObjectName(QStringLiteral("CDialog"));
@@ -165,6 +176,7 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     setTabOrder(Picture1, AniGIF);
     setTabOrder(AniGIF, pic);
     setTabOrder(pic, FileList);
+    createShortcuts();
 }
 
 frmMain::~frmMain() = default;
@@ -226,6 +238,9 @@ void frmMain::connectViewer()
     c.chooseFile = [this](const QString &initDir, const QString &title, const QString &filter,
                           QString &fileName) {
         return chooseFile(initDir, title, filter, fileName);
+    };
+    c.loadReport = [this](const QString &path, bool loaded) {
+        lblAnim->setToolTip(loaded ? QString() : OpenFailureNote::forAnimation(path));
     };
     c.executableDir = QCoreApplication::applicationDirPath();
     c.commandLine = ViewerFormulas::commandLineText(QCoreApplication::arguments());
@@ -513,4 +528,71 @@ void frmMain::createMenu()
         q1[i]->setObjectName(QStringLiteral("q1(%1)").arg(i));
         q1[i]->setCheckable(true);
     }
+}
+
+// Each key clicks the button it stands for, so it runs exactly that button's handlers. Space
+// clicks pause while an animation plays and play otherwise.
+void frmMain::createShortcuts()
+{
+    const std::pair<QKeySequence, ImageControl * frmMain::*> keys[] = {
+        {QKeySequence(Qt::Key_Left), &frmMain::Image6},
+        {QKeySequence(Qt::Key_Right), &frmMain::Image5},
+        {QKeySequence(Qt::Key_Home), &frmMain::Image3},
+        {QKeySequence(Qt::Key_L), &frmMain::Image11},
+        {QKeySequence(Qt::Key_Delete), &frmMain::Image13},
+        {QKeySequence(Qt::CTRL | Qt::Key_A), &frmMain::Image14},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), &frmMain::Image2},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), &frmMain::Image1},
+    };
+    for (const auto &[key, button] : keys) {
+        auto *shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this,
+                [this, button] { (this->*button)->clickFromKeyboard(); });
+    }
+    auto *space = new QShortcut(QKeySequence(Qt::Key_Space), this);
+    connect(space, &QShortcut::activated, this,
+            [this] { (AniGIF->isPlaying() ? Image7 : Image4)->clickFromKeyboard(); });
+}
+
+bool frmMain::event(QEvent *event)
+{
+    if (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange)
+        WholePixelInput::install(windowHandle());
+    return QWidget::event(event);
+}
+
+// The window's own colour inside the shape only; the skin covers all of it but the edges.
+void frmMain::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    QRegion area = event->region();
+    if (!mask().isEmpty())
+        area &= mask();
+    for (const QRect &rect : area)
+        painter.fillRect(rect, palette().color(QPalette::Window));
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls() && DroppedFiles::mayAccept(event->mimeData()->urls()))
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent *event)
+{
+    if (!event->mimeData()->hasUrls())
+        return;
+    event->acceptProposedAction();
+    dropFiles(event->mimeData()->urls());
+}
+
+void frmMain::dropFiles(const QList<QUrl> &urls)
+{
+    const DroppedFiles::Contents contents = DroppedFiles::sort(urls);
+    if (!contents.sound.isEmpty()) {
+        soundPanel->chooseSound(contents.sound);
+        return;
+    }
+    for (const QString &path : contents.animations)
+        FileListRows::addListRow(FileList, ListRowText::displayName(path), path);
 }

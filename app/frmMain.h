@@ -135,7 +135,18 @@ public:
     bool chooseFile(const QString &initDir, const QString &title, const QString &filter,
                     QString &fileName);
 
+    // Files dropped on the window: one sound file is chosen as the loudspeaker button chooses
+    // it; GIF files and the GIFs of folders are appended to the list.
+    void dropFiles(const QList<QUrl> &urls);
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
+    void createShortcuts();
     void applyFontsIconAndCursors();
     void connectWindowHandling();
     void connectList();

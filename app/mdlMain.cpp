@@ -16,7 +16,11 @@ frmMain *Main()
 
     const QImage &skin = form->pic->picture();
     const mdlRegion::Colour key = mdlRegion::GetPixel(skin, 1, 1);
-    form->setMask(mdlRegion::MakeRegion(skin, key));
+    const QRegion region = mdlRegion::MakeRegion(skin, key);
+    form->setMask(region);
+    // Where the window system takes the shape for input only, the skin must not paint outside
+    // it either; the window's background is transparent there.
+    form->pic->setMask(region.translated(-form->pic->pos()));
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();

@@ -49,6 +49,13 @@ int DeferredMediaLayer::sendString(const QString &command, QChar *reply, int cap
     return m_layer->sendString(command, reply, capacity);
 }
 
+QString DeferredMediaLayer::openProblem() const
+{
+    if (m_layer)
+        return m_layer->openProblem();
+    return m_tried ? QStringLiteral("нет звукового модуля ") + moduleFileName : QString();
+}
+
 bool DeferredMediaLayer::load()
 {
     if (m_tried)

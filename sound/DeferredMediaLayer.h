@@ -24,6 +24,8 @@ public:
     DeferredMediaLayer &operator=(const DeferredMediaLayer &) = delete;
 
     int sendString(const QString &command, QChar *reply, int capacity) override;
+    // The layer's own reason, or the missing module once loading it has failed.
+    QString openProblem() const override;
 
     // Beside the program, then in the program's library folder of an installed copy.
     static QStringList defaultCandidates();

@@ -21,4 +21,8 @@ public:
     // `reply` (at most `capacity` characters in all) and 0 is returned; on failure, or when the
     // reply would not fit, `reply` is left untouched and a non-zero error code is returned.
     virtual int sendString(const QString &command, QChar *reply, int capacity) = 0;
+
+    // Why the last open command failed, in a few Russian words for the user; empty when it
+    // worked or when the target cannot tell.
+    virtual QString openProblem() const { return {}; }
 };

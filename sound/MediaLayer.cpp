@@ -8,6 +8,7 @@
 #include "Playback.h"
 #include "WavDecoder.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <utility>
 
@@ -91,21 +92,48 @@ std::optional<QString> MediaLayer::execute(const MediaCommand &command)
 }
 
 // Picks the decoder by the file's extension, opens it here on the caller's thread, and only
-// then puts the result in place under the audio lock.
+// then puts the result in place under the audio lock. A failure leaves its reason behind.
 bool MediaLayer::open(const QString &path)
 {
+    m_openProblem.clear();
+    const QFileInfo file(path);
+    if (!file.exists()) {
+        m_openProblem = QStringLiteral("файл не найден");
+        return false;
+    }
+    if (!file.isFile() || !file.isReadable()) {
+        m_openProblem = QStringLiteral("файл не читается");
+        return false;
+    }
     std::unique_ptr<AudioDecoder> decoder;
+    const bool midi = path.endsWith(u".mid", Qt::CaseInsensitive);
     if (path.endsWith(u".wav", Qt::CaseInsensitive))
         decoder = WavDecoder::open(path);
     else if (path.endsWith(u".mp3", Qt::CaseInsensitive))
         decoder = Mp3Decoder::open(path);
-    else if (path.endsWith(u".mid", Qt::CaseInsensitive))
+    else if (midi)
         decoder = MidiDecoder::open(path, *m_synth);
-    if (!decoder || !m_output->open())
+    else {
+        m_openProblem = QStringLiteral("формат не поддерживается (WAV, MID, MP3)");
         return false;
+    }
+    if (!decoder) {
+        if (midi && !m_synth->loaded() && MidiSynth::findSoundFont(m_synth->candidates()).isEmpty())
+            m_openProblem = QStringLiteral("нет звукового банка MIDI (SoundFont): ") +
+                            m_synth->candidates().join(QStringLiteral(", "));
+        else
+            m_openProblem = QStringLiteral("файл повреждён или не поддерживается");
+        return false;
+    }
+    if (!m_output->open()) {
+        m_openProblem = QStringLiteral("нет звукового устройства");
+        return false;
+    }
     std::unique_ptr<Playback> playback = Playback::create(std::move(decoder));
-    if (!playback)
+    if (!playback) {
+        m_openProblem = QStringLiteral("файл повреждён или не поддерживается");
         return false;
+    }
     m_output->exchange(std::move(playback));
     return true;
 }

@@ -43,6 +43,7 @@ public:
     // Runs one command and returns its reply; empty text when it fails.
     QString send(const QString &command);
     int sendString(const QString &command, QChar *reply, int capacity) override;
+    QString openProblem() const override { return m_openProblem; }
 
     // For diagnostics and benchmarks.
     QString audioDriver() const;
@@ -56,4 +57,5 @@ private:
 
     std::unique_ptr<MidiSynth> m_synth;
     std::unique_ptr<AudioOutput> m_output;
+    QString m_openProblem;
 };

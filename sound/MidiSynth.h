@@ -27,6 +27,7 @@ public:
     // Loads the soundfont the first time; null when there is none that loads.
     _fluid_synth_t *synth();
     QString soundFontPath() const { return m_soundFontPath; }
+    const QStringList &candidates() const { return m_candidates; }
     bool loaded() const { return m_synth != nullptr; }
 
 private:

@@ -32,7 +32,8 @@ SoundPanel::SoundPanel(const Controls &controls, FileChooser chooseFile, const Q
                        QObject *parent)
     : QObject(parent), m_lblSnd(controls.lblSnd), m_im2(controls.im2), m_Sh3(controls.Sh3),
       m_Timer1(controls.Timer1), m_chooseFile(std::move(chooseFile)), m_programDir(programDir),
-      m_ownLayer(std::move(ownLayer)), m_sound(layer ? *layer : *m_ownLayer), m_watch(m_sound)
+      m_ownLayer(std::move(ownLayer)), m_target(layer ? *layer : *m_ownLayer), m_sound(m_target),
+      m_watch(m_sound)
 {
     if (m_Timer1) {
         m_Timer1->setInterval(SoundWatch::tickIntervalMs);
@@ -65,6 +66,14 @@ void SoundPanel::Image10_Click()
         QString fileName;
         if (!m_chooseFile(initialFolder(), dialogTitle, dialogFilter, fileName))
             return;
+        chooseSound(fileName);
+    } catch (const std::exception &) {
+    }
+}
+
+void SoundPanel::chooseSound(const QString &fileName)
+{
+    try {
         const QPointer<SoundPanel> alive(this);
         QCoreApplication::processEvents();
         if (!alive)
@@ -75,6 +84,11 @@ void SoundPanel::Image10_Click()
         if (m_lblSnd)
             m_lblSnd->setText(labelPrefix + *name);
         m_watch.start(fileName);
+        if (m_lblSnd) {
+            const QString problem = m_target.openProblem();
+            m_lblSnd->setToolTip(
+                problem.isEmpty() ? QString() : QStringLiteral("Звук не открылся: ") + problem);
+        }
         if (m_Timer1)
             m_Timer1->start();
     } catch (const std::exception &) {

@@ -66,6 +66,10 @@ public slots:
     // The loudspeaker button: asks for a sound file, names it, and plays it under the watch.
     // A cancelled dialog, or a name of fewer than four characters, changes nothing.
     void Image10_Click();
+    // What the loudspeaker button does once the dialog has given `fileName` (also for a sound
+    // file dropped on the window). A sound that does not open is still named, as always; the
+    // reason is left in the label's tooltip, which is empty again once a sound opens.
+    void chooseSound(const QString &fileName);
     // One tick of the watch timer (connected by the panel itself).
     void Timer1_Timer();
     // The sound repeat button: shows the repeat dot when hidden, hides it when shown.
@@ -87,6 +91,7 @@ private:
     FileChooser m_chooseFile;
     QString m_programDir;
     std::unique_ptr<MediaCommandTarget> m_ownLayer;
+    MediaCommandTarget &m_target;
     mdlSound m_sound;
     SoundWatch m_watch;
 };

@@ -55,6 +55,8 @@ public:
     void setLoops(qint16 loops) { m_loops = loops; }
     Q_INVOKABLE void Play();
     Q_INVOKABLE void Stop();
+    // Between Play() and a halt (Stop(), the end of the last pass, a failed load).
+    bool isPlaying() const { return m_playing; }
 
     QSize sizeHint() const override;
 

@@ -23,7 +23,7 @@ AnimationViewer::AnimationViewer(const Controls &controls, QObject *parent)
       m_Label4(controls.Label4), m_lblAnim(controls.lblAnim), m_im1(controls.im1),
       m_Sh1(controls.Sh1), m_Sh2(controls.Sh2), m_q(controls.q), m_chooseFile(controls.chooseFile),
       m_executableDir(controls.executableDir), m_commandLine(controls.commandLine),
-      m_letMessagesRun(controls.letMessagesRun)
+      m_letMessagesRun(controls.letMessagesRun), m_loadReport(controls.loadReport)
 {
     for (size_t i = 0; i < m_q1.size(); ++i)
         m_q1[i] = controls.q1[i];
@@ -162,7 +162,7 @@ void AnimationViewer::advanceToNextRow()
             return;
         if (m_currentIndex > rows)
             m_currentIndex = 1;
-        if (m_display->LoadFile(rowPath(m_currentIndex)))
+        if (loadFile(rowPath(m_currentIndex)))
             break;
         if (++failed >= rows)
             return;
@@ -261,7 +261,7 @@ bool AnimationViewer::letMessagesRun(int times)
 // The show sequence; when the file cannot be loaded nothing after the load is done.
 AnimationViewer::Shown AnimationViewer::showAnimation(const QString &path)
 {
-    if (!m_display || !m_display->LoadFile(path))
+    if (!m_display || !loadFile(path))
         return Shown::NotLoaded;
     setLabel(m_lb1, m_display->FrameCount());
     m_display->show();
@@ -269,6 +269,14 @@ AnimationViewer::Shown AnimationViewer::showAnimation(const QString &path)
         return Shown::ViewerGone;
     CentreDisplay();
     return letMessagesRun(3) ? Shown::Yes : Shown::ViewerGone;
+}
+
+bool AnimationViewer::loadFile(const QString &path)
+{
+    const bool loaded = m_display->LoadFile(path);
+    if (m_loadReport)
+        m_loadReport(path, loaded);
+    return loaded;
 }
 
 bool AnimationViewer::atLastFrame() const

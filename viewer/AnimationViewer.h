@@ -69,6 +69,8 @@ public:
         QString commandLine;
         // Lets pending window messages run once; QCoreApplication::processEvents() when empty.
         std::function<void()> letMessagesRun;
+        // Told after each load of a file into the display, whether it loaded.
+        std::function<void(const QString &path, bool loaded)> loadReport;
     };
 
     static inline const QString kDialogTitle = QStringLiteral("Выбор GIF анимации...");
@@ -116,6 +118,7 @@ private:
     };
     bool letMessagesRun(int times);
     Shown showAnimation(const QString &path);
+    bool loadFile(const QString &path);
     void advanceToNextRow();
     bool atLastFrame() const;
     int rowCount() const;
@@ -135,6 +138,7 @@ private:
     QString m_executableDir;
     QString m_commandLine;
     std::function<void()> m_letMessagesRun;
+    std::function<void(const QString &, bool)> m_loadReport;
 
     qint16 m_currentIndex = 0;
     qint16 m_loopCounter = 0;
