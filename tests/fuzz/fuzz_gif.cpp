@@ -1,5 +1,6 @@
-// The GIF engine: load from memory, play every frame in order, then seek to a few frames
-// (backwards and forwards, which replays from snapshots or from the start).
+// The GIF engine: load from memory with a viewport taken from the input, play every frame in
+// order, widen the viewport to the whole canvas (which composes the frame on show again), then
+// seek to a few frames (backwards and forwards, which replays from snapshots or from the start).
 //
 // Decoding time is linear in the pixels decoded, and a 16-megapixel frame takes a good part of a
 // second here; the run hunts crashes and runaway work, not that. So animations whose canvas and
@@ -14,6 +15,7 @@
 namespace {
 
 constexpr qint64 kPlayPixels = 1024 * 1024;
+constexpr QRect kWholeCanvas{0, 0, 1 << 16, 1 << 16};
 
 qint64 pixelsToPlay(const GifDecoder &decoder)
 {
@@ -26,11 +28,20 @@ qint64 pixelsToPlay(const GifDecoder &decoder)
     return pixels;
 }
 
+// Any rectangle, on or off the canvas, empty or not, from four bytes of the input.
+QRect viewportFrom(const std::uint8_t *data, std::size_t size)
+{
+    if (size < 8)
+        return kWholeCanvas;
+    return QRect(data[size / 2] - 16, data[size / 3] - 16, data[size / 4], data[size / 5]);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     GifDecoder decoder;
+    decoder.setViewport(viewportFrom(data, size));
     if (!decoder.loadData(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size))))
         return 0;
     volatile int sink = int(decoder.canvas().pixel(0, 0));
@@ -41,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const QRect changed = decoder.showFrame(f);
         sink = sink + changed.width() + decoder.delayMs(f);
     }
+    sink = sink + decoder.setViewport(kWholeCanvas).width();
     for (const int f : {count - 1, 0, count / 2, count / 3, count - 2, count, -1}) {
         decoder.showFrame(f);
         sink = sink + decoder.currentFrame();

@@ -29,6 +29,7 @@ private slots:
     void hostileAnimations_data();
     void hostileAnimations();
     void onePictureKeepsNoCopies();
+    void frameOfNoWidthRestoringPrevious();
     void outOfRangeFramesChangeNothing();
 
 private:
@@ -398,6 +399,33 @@ void tst_GifDecoder::onePictureKeepsNoCopies()
     QCOMPARE(gif.stats().cacheBytes, 0);
     QVERIFY(gif.showFrame(0).isNull());
     QCOMPARE(gif.stats().framesDecoded, 1);
+}
+
+// Found by fuzzing: a frame with a height but no width, whose picture underneath is to be put
+// back afterwards, saved its rows of nothing from a buffer that did not exist.
+void tst_GifDecoder::frameOfNoWidthRestoringPrevious()
+{
+    GifWriter writer(QSize(6, 5), TestGifs::palette());
+    writer.addFrame(frame({0, 0, 6, 5}, "RRRRRR/GGGGGG/BBBBBB/WWWWWW/YYYYYY"));
+    QByteArray bytes = writer.finish();
+    QVERIFY(bytes.endsWith(';'));
+    bytes.chop(1);
+    bytes += QByteArray::fromHex("21f9040c0a000000");     // restore previous, 100 ms
+    bytes += QByteArray::fromHex("2c020001000000020000"); // at (2, 1), 0 x 2
+    bytes += QByteArray::fromHex("020384050102000100");   // a little image data
+    bytes += ';';
+    const QString first = QStringLiteral("RRRRRR/GGGGGG/BBBBBB/WWWWWW/YYYYYY");
+    for (const QRect &view : {QRect(0, 0, 6, 5), QRect(1, 0, 1, 5), QRect(2, 1, 0, 2)}) {
+        GifDecoder gif;
+        gif.setViewport(view);
+        QVERIFY(gif.loadData(bytes));
+        QCOMPARE(gif.frameCount(), 2);
+        gif.showFrame(1);
+        gif.showFrame(0);
+        gif.showFrame(1);
+        gif.setViewport(QRect(0, 0, 6, 5));
+        QCOMPARE(picture(gif.canvas()), first);
+    }
 }
 
 void tst_GifDecoder::outOfRangeFramesChangeNothing()
