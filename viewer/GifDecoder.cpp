@@ -149,8 +149,10 @@ void GifDecoder::enterBase(int frame)
 QRect GifDecoder::drawFrame(int frame)
 {
     const GifFrameRecord &rec = record(frame);
-    // A frame of no width but some height still intersects to a rectangle with rows.
-    const QRect clip = rec.rect.isEmpty() ? QRect() : rec.rect.intersected(exactArea());
+    QRect clip = rec.rect.intersected(exactArea());
+    // A rectangle of no width but some height intersects to one that still has rows.
+    if (clip.isEmpty())
+        clip = QRect();
     if (rec.disposal == GifFrameRecord::RestorePrevious) {
         m_saveUnder.resize(size_t(clip.width()) * size_t(clip.height()));
         quint32 *out = m_saveUnder.data();

@@ -401,12 +401,14 @@ void tst_GifDecoder::onePictureKeepsNoCopies()
     QCOMPARE(gif.stats().framesDecoded, 1);
 }
 
-// Found by fuzzing: a frame with a height but no width, whose picture underneath is to be put
-// back afterwards, saved its rows of nothing from a buffer that did not exist.
+// Found by fuzzing: a frame with a height but no width, or a view with a height but no width,
+// left a frame whose picture underneath is to be put back afterwards saving its rows of nothing
+// from a buffer that did not exist.
 void tst_GifDecoder::frameOfNoWidthRestoringPrevious()
 {
     GifWriter writer(QSize(6, 5), TestGifs::palette());
     writer.addFrame(frame({0, 0, 6, 5}, "RRRRRR/GGGGGG/BBBBBB/WWWWWW/YYYYYY"));
+    writer.addFrame(frame({1, 1, 2, 2}, "RG/GR", 3));
     QByteArray bytes = writer.finish();
     QVERIFY(bytes.endsWith(';'));
     bytes.chop(1);
@@ -415,15 +417,17 @@ void tst_GifDecoder::frameOfNoWidthRestoringPrevious()
     bytes += QByteArray::fromHex("020384050102000100");   // a little image data
     bytes += ';';
     const QString first = QStringLiteral("RRRRRR/GGGGGG/BBBBBB/WWWWWW/YYYYYY");
+    const QString second = QStringLiteral("RRRRRR/GRGGGG/BGRBBB/WWWWWW/YYYYYY");
     for (const QRect &view : {QRect(0, 0, 6, 5), QRect(1, 0, 1, 5), QRect(2, 1, 0, 2)}) {
         GifDecoder gif;
         gif.setViewport(view);
         QVERIFY(gif.loadData(bytes));
-        QCOMPARE(gif.frameCount(), 2);
-        gif.showFrame(1);
-        gif.showFrame(0);
-        gif.showFrame(1);
+        QCOMPARE(gif.frameCount(), 3);
+        for (const int f : {2, 0, 2, 1})
+            gif.showFrame(f);
         gif.setViewport(QRect(0, 0, 6, 5));
+        QCOMPARE(picture(gif.canvas()), second);
+        gif.showFrame(2);
         QCOMPARE(picture(gif.canvas()), first);
     }
 }
