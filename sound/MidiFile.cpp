@@ -111,7 +111,13 @@ TrackTiming scanTrack(Reader r)
             const int n = channelDataBytes(status);
             if (!r.has(std::size_t(n)))
                 break;
-            r.skip(std::size_t(n));
+            // A status byte where data belongs makes players part ways over what follows; one
+            // may then read a length of hundreds of megabytes where this walk read none.
+            for (int i = 0; i < n; ++i)
+                if (r.byte() & 0x80)
+                    t.overlongEvent = true;
+            if (t.overlongEvent)
+                break;
             t.lastTick = tick;
             running = status;
         }

@@ -191,6 +191,15 @@ void TestSoundMidiFile::overlongEvents_data()
                       "\x00\x00\x90\x43\x64\x87\x40\x80\x43\x00\x00\xff\x2f\x00",
                       66)
         << true << true;
+    // Found by fuzzing: a status byte where a note-off's data belongs; the synth's own reader
+    // went on to find an end-of-track claiming 256 MB.
+    QTest::newRow("status byte among channel data")
+        << QByteArray("MThd\x00\x00\x00\x06\x00\x01\x00\x02\x01\xe0"
+                      "MTrk\x00\x00\x00\x1c\x00\xffQ\x03\x07\xff\xa1\x20\x87\x49\xffI"
+                      "\x03\xd0\xbd\xbf|Q\x03\x07\x9f\x00Q\x03\x03\xd0\x90\x87\x40\xff/\xff\xff"
+                      "\xff\x7fn\x00",
+                      59)
+        << true << true;
     QTest::newRow("not MIDI") << QByteArray("RIFF\xff\xff\xff\x7f", 8) << false << false;
 }
 
