@@ -1,6 +1,7 @@
 // End to end on a real X server with the window scaled by 2 (QT_SCALE_FACTOR=2): the shape,
 // the skin, the button and marker pictures and the hot spots all grow by exactly 2, each skin
 // pixel becoming a 2 x 2 block, so that nothing slips against anything else.
+#include "ProgramWindow.h"
 #include "RootWindowImage.h"
 #include "SkinResources.h"
 #include "XvfbServer.h"
@@ -25,29 +26,6 @@ struct DisplayCloser
 using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
 
 constexpr int scale = 2;
-
-Window findProgramWindow(Display *display)
-{
-    Window rootReturn, parent, *children = nullptr;
-    unsigned count = 0;
-    Window found = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &rootReturn, &parent, &children, &count))
-        return 0;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        XClassHint hint{};
-        if (XGetClassHint(display, children[i], &hint)) {
-            XWindowAttributes attributes;
-            if (QByteArray(hint.res_name) == "quorbanex" &&
-                XGetWindowAttributes(display, children[i], &attributes) &&
-                attributes.map_state == IsViewable)
-                found = children[i];
-            XFree(hint.res_name);
-            XFree(hint.res_class);
-        }
-    }
-    XFree(children);
-    return found;
-}
 
 QSet<QPoint> pixelsOf(const QList<QRect> &rects, int factor = 1)
 {
@@ -110,7 +88,7 @@ void tst_HiDpiOnX11::everythingScalesTogether()
         program.waitForFinished(5000);
     });
     Window window = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((window = findProgramWindow(display.get())) != 0, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT((window = ProgramWindow::find(display.get())) != 0, 30000);
 
     // The shape: every pixel of the skin's region as a 2 x 2 block.
     const QImage skin = SkinResources::skin();

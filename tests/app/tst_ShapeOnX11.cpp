@@ -1,5 +1,6 @@
 // End to end on a real X server: the program's window maps with exactly the skin's shape, the
 // skin shows inside it and whatever was on the screen shows outside it.
+#include "ProgramWindow.h"
 #include "RootWindowImage.h"
 #include "SkinResources.h"
 #include "XvfbServer.h"
@@ -22,30 +23,6 @@ struct DisplayCloser
     void operator()(Display *d) const { XCloseDisplay(d); }
 };
 using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
-
-// The mapped top-level window whose class name is the program's.
-Window findProgramWindow(Display *display)
-{
-    Window rootReturn, parent, *children = nullptr;
-    unsigned count = 0;
-    Window found = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &rootReturn, &parent, &children, &count))
-        return 0;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        XClassHint hint{};
-        if (XGetClassHint(display, children[i], &hint)) {
-            XWindowAttributes attributes;
-            if (QByteArray(hint.res_name) == "quorbanex" &&
-                XGetWindowAttributes(display, children[i], &attributes) &&
-                attributes.map_state == IsViewable)
-                found = children[i];
-            XFree(hint.res_name);
-            XFree(hint.res_class);
-        }
-    }
-    XFree(children);
-    return found;
-}
 
 QSet<QPoint> pixelsOf(const QList<QRect> &rects)
 {
@@ -94,7 +71,7 @@ void tst_ShapeOnX11::windowShapeAndPixels()
     });
 
     Window window = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((window = findProgramWindow(display.get())) != 0, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT((window = ProgramWindow::find(display.get())) != 0, 30000);
 
     // The shape is the set of skin pixels that differ from the key colour, unshifted.
     const QImage skin = SkinResources::skin();

@@ -1,0 +1,12 @@
+#pragma once
+
+// Without Xlib's header, whose macros clash with Qt's names.
+struct _XDisplay;
+
+// The program's window on an X server, as the end-to-end tests look for it.
+class ProgramWindow
+{
+public:
+    // The mapped top-level window whose class name is the program's; 0 while there is none.
+    static unsigned long find(_XDisplay *display);
+};
