@@ -17,7 +17,7 @@ std::unique_ptr<MidiDecoder> MidiDecoder::open(const QString &path, MidiSynth &s
         return nullptr;
     const QByteArray data = file.readAll();
     const std::optional<double> micros = MidiFile::durationMicroseconds(data);
-    if (!micros || MidiFile::hasOverlongEvent(data))
+    if (!micros || MidiFile::isMalformed(data))
         return nullptr;
     fluid_synth_t *fluid = synth.synth();
     if (!fluid)

@@ -48,7 +48,7 @@ struct TrackTiming
 {
     std::uint64_t lastTick = 0;
     std::map<std::uint64_t, std::uint32_t> tempos; // tick -> microseconds per quarter note
-    bool overlongEvent = false;
+    bool malformed = false;
 };
 
 int channelDataBytes(unsigned status)
@@ -57,34 +57,38 @@ int channelDataBytes(unsigned status)
     return (kind == 0xc0 || kind == 0xd0) ? 1 : 2;
 }
 
-// Walks one track's events, keeping the tick of its last event and its tempo changes.
+// Walks one track's events, keeping the tick of its last event and its tempo changes. A track
+// ends cleanly at its end-of-track event or exactly at the end of its bytes; anything else
+// (an event cut off by the end, a data byte with no status of this track to run on, a status
+// byte among data) marks it malformed, as other readers part ways with this one there.
 TrackTiming scanTrack(Reader r)
 {
     TrackTiming t;
     std::uint64_t tick = 0;
     unsigned running = 0;
+    const auto malformed = [&t] {
+        t.malformed = true;
+        return t;
+    };
     while (!r.atEnd()) {
         const auto delta = r.vlq();
         if (!delta || r.atEnd())
-            break;
+            return malformed();
         tick += *delta;
         unsigned status = r.peek();
-        if (status & 0x80) {
+        if (status & 0x80)
             r.byte();
-        } else if (running) {
+        else if (running)
             status = running;
-        } else {
-            break; // data byte with no status to run on
-        }
+        else
+            return malformed();
         if (status == 0xff) {
             if (r.atEnd())
-                break;
+                return malformed();
             const unsigned type = r.byte();
             const auto len = r.vlq();
-            if (len && !r.has(*len))
-                t.overlongEvent = true;
             if (!len || !r.has(*len))
-                break;
+                return malformed();
             if (type == 0x51 && *len == 3) {
                 const std::uint32_t tempo = r.be(3);
                 if (tempo > 0)
@@ -98,26 +102,20 @@ TrackTiming scanTrack(Reader r)
             running = 0;
         } else if (status == 0xf0 || status == 0xf7) {
             const auto len = r.vlq();
-            if (len && !r.has(*len))
-                t.overlongEvent = true;
             if (!len || !r.has(*len))
-                break;
+                return malformed();
             r.skip(*len);
             t.lastTick = tick;
             running = 0;
         } else if (status >= 0xf0) {
-            break; // system common or real-time messages do not belong in a file
+            return malformed(); // system common or real-time messages do not belong in a file
         } else {
             const int n = channelDataBytes(status);
             if (!r.has(std::size_t(n)))
-                break;
-            // A status byte where data belongs makes players part ways over what follows; one
-            // may then read a length of hundreds of megabytes where this walk read none.
+                return malformed();
             for (int i = 0; i < n; ++i)
                 if (r.byte() & 0x80)
-                    t.overlongEvent = true;
-            if (t.overlongEvent)
-                break;
+                    return malformed();
             t.lastTick = tick;
             running = status;
         }
@@ -131,6 +129,7 @@ struct Scan
 {
     std::uint32_t division = 0;
     std::vector<TrackTiming> tracks;
+    bool malformed = false;
 };
 
 std::optional<Scan> scanFile(const QByteArray &data)
@@ -151,17 +150,25 @@ std::optional<Scan> scanFile(const QByteArray &data)
 
     Scan scan;
     scan.division = division;
+    // FluidSynth's reader takes the header as 14 bytes, reads the high byte of the track count
+    // as if it were worth 65536, loops without end on a chunk of another kind whose length
+    // leads back into itself, and takes lengths from 2 GB up as negative.
+    scan.malformed = headerLength != 6 || trackCount > 0xff;
     std::vector<TrackTiming> &tracks = scan.tracks;
     while (tracks.size() < trackCount && r.has(8)) {
         const bool isTrack = data.mid(qsizetype(r.pos()), 4) == "MTrk";
         r.skip(4);
         const std::uint32_t length = r.be(4);
+        if (!isTrack || length >= 0x80000000u)
+            scan.malformed = true;
         const std::size_t start = r.pos();
         const std::size_t available = std::size_t(data.size()) - start;
         const std::size_t bodyLength = std::min<std::size_t>(length, available);
-        if (isTrack)
+        if (isTrack) {
             tracks.push_back(scanTrack(Reader(
                 reinterpret_cast<const unsigned char *>(data.constData()) + start, bodyLength)));
+            scan.malformed = scan.malformed || tracks.back().malformed;
+        }
         r.skip(bodyLength);
     }
     if (tracks.empty())
@@ -171,11 +178,10 @@ std::optional<Scan> scanFile(const QByteArray &data)
 
 } // namespace
 
-bool MidiFile::hasOverlongEvent(const QByteArray &data)
+bool MidiFile::isMalformed(const QByteArray &data)
 {
     const std::optional<Scan> scan = scanFile(data);
-    return scan && std::any_of(scan->tracks.begin(), scan->tracks.end(),
-                               [](const TrackTiming &t) { return t.overlongEvent; });
+    return scan && scan->malformed;
 }
 
 std::optional<double> MidiFile::durationMicroseconds(const QByteArray &data)

@@ -13,8 +13,8 @@ private slots:
     void duration();
     void refused_data();
     void refused();
-    void overlongEvents_data();
-    void overlongEvents();
+    void malformed_data();
+    void malformed();
 };
 
 namespace {
@@ -151,12 +151,12 @@ void TestSoundMidiFile::refused()
     QVERIFY(!MidiFile::durationMicroseconds(data).has_value());
 }
 
-// Events whose claimed length runs past their track are found, so the player never allocates
-// that length. The fuzz-found case: a meta event claiming 0x0FFFFFFF bytes in a 28-byte track.
-void TestSoundMidiFile::overlongEvents_data()
+// Files that the synth's own reader would read differently are found, so its player never
+// allocates a claimed length or loops for ever. Most rows come from fuzzing.
+void TestSoundMidiFile::malformed_data()
 {
     QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<bool>("overlong");
+    QTest::addColumn<bool>("malformed");
     QTest::addColumn<bool>("measured");
 
     const auto track = [](const QByteArray &events, int division = 480) {
@@ -201,14 +201,57 @@ void TestSoundMidiFile::overlongEvents_data()
                       59)
         << true << true;
     QTest::newRow("not MIDI") << QByteArray("RIFF\xff\xff\xff\x7f", 8) << false << false;
+
+    const QByteArray good = track(QByteArray("\xff\x01\x03"
+                                             "abc",
+                                             6));
+    // The synth's reader never takes a new chunk name after a chunk of another kind: it reads
+    // the next four bytes as a length, here -8, back to a length of 0 before it, for ever.
+    QTest::newRow("chunk leading back into itself")
+        << good + QByteArray("XFIH\x00\x00\x00\x00\xff\xff\xff\xf8", 12) << false << true;
+    QByteArray twoTracks = good + QByteArray("XFIH\x00\x00\x00\x00\xff\xff\xff\xf8", 12);
+    twoTracks[11] = 2;
+    QTest::newRow("chunk leading back into itself, as a track") << twoTracks << true << true;
+    QByteArray alien = good;
+    alien.insert(14, QByteArray("XFIH\x00\x00\x00\x02zz", 10));
+    QTest::newRow("alien chunk before the track") << alien << true << true;
+    QByteArray negative = good;
+    negative += QByteArray("MTrk\xff\xff\xff\xf0\x00\xff\x2f\x00", 12);
+    negative[11] = 2;
+    QTest::newRow("track of -16 bytes") << negative << true << true;
+    // A data byte after a meta event runs on the meta status for the synth: a meta event whose
+    // type is that byte and whose length comes next, here 256 MB.
+    QTest::newRow("data byte after a meta event")
+        << track(QByteArray("\xff\x01\x01x\x00\x01\xff\xff\xff\x7f", 10)) << true << true;
+    {
+        MidiWriter w(0, 480);
+        w.beginTrack();
+        w.raw(0, QByteArray("\x40\x40", 2));
+        w.endOfTrack(10);
+        QTest::newRow("data byte opening a track") << w.bytes() << true << true;
+    }
+    QTest::newRow("running status after a note")
+        << track(QByteArray("\x90\x40\x40\x00\x41\x40", 6)) << false << true;
+    QByteArray longHeader = good;
+    longHeader[7] = 8;
+    longHeader.insert(14, QByteArray(2, '\0'));
+    QTest::newRow("header of 8 bytes") << longHeader << true << true;
+    QByteArray manyTracks = good;
+    manyTracks[10] = 1;
+    QTest::newRow("256 tracks claimed") << manyTracks << true << true;
+    QTest::newRow("note cut off by the end of its track")
+        << good.left(22) + QByteArray("\x00\x90\x40", 3) << true << true;
+    // Stopping between events is fine; the synth stops there too.
+    QTest::newRow("track ending between events")
+        << good.left(22) + QByteArray("\x00\x90\x40\x40", 4) << false << true;
 }
 
-void TestSoundMidiFile::overlongEvents()
+void TestSoundMidiFile::malformed()
 {
     QFETCH(QByteArray, data);
-    QFETCH(bool, overlong);
+    QFETCH(bool, malformed);
     QFETCH(bool, measured);
-    QCOMPARE(MidiFile::hasOverlongEvent(data), overlong);
+    QCOMPARE(MidiFile::isMalformed(data), malformed);
     // The tempo map is still read as far as it goes.
     QCOMPARE(MidiFile::durationMicroseconds(data).has_value(), measured);
 }

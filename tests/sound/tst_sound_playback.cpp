@@ -444,6 +444,12 @@ void TestSoundPlayback::hostileFiles_data()
     QByteArray overlong = mid.left(22);
     overlong += QByteArray("\x00\xff\x01\xff\xff\xff\x7f", 7) + QByteArray(64, 'x');
     QTest::newRow("midi event claiming 256 MB") << "overlong.mid" << overlong;
+    // Found by fuzzing: after a chunk of another kind the synth's reader takes the next bytes as
+    // a length, here -8, back to a length of 0, and so on for ever.
+    QByteArray selfLoop = mid;
+    selfLoop[11] = char(selfLoop[11] + 1);
+    selfLoop += QByteArray("XFIH\x00\x00\x00\x00\xff\xff\xff\xf8", 12);
+    QTest::newRow("midi chunk leading back into itself") << "selfloop.mid" << selfLoop;
 }
 
 // Whatever a damaged or mislabelled file holds: no crash, and a file that opens plays to its

@@ -48,5 +48,4 @@ private:
 
     QByteArray m_out;
     GifFileType *m_gif = nullptr;
-    bool m_failed = false;
 };
