@@ -3,10 +3,14 @@
 #include "GifFastLzw.h"
 #include "GifLzwDecoder.h"
 
+#include <QFile>
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <gif_lib.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -59,19 +63,25 @@ GifFile::~GifFile()
     close();
 }
 
+// The file is mapped with plain system calls, so a file may be opened on any thread and the
+// object handed on. Only regular files are read: a pipe or device would block or never end.
 GifFile::Status GifFile::open(const QString &path)
 {
     close();
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadOnly))
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         return Status::CannotOpen;
-    const qint64 size = m_file.size();
-    uchar *data = size > 0 ? m_file.map(0, size) : nullptr;
-    if (!data) {
-        m_file.close();
-        return size > 0 ? Status::CannotOpen : Status::NotGif;
+    struct stat info = {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return Status::CannotOpen;
     }
-    m_source = Source{data, size, 0, false, -1, 0};
+    const qint64 size = info.st_size;
+    void *data = size > 0 ? mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
+    ::close(fd);
+    if (data == MAP_FAILED)
+        return size > 0 ? Status::CannotOpen : Status::NotGif;
+    m_source = Source{static_cast<const uchar *>(data), size, 0, false, -1, 0};
     m_mapped = true;
     const Status status = openSource();
     if (status != Status::Ok)
@@ -99,8 +109,8 @@ void GifFile::close()
         DGifCloseFile(m_gif, &error);
         m_gif = nullptr;
     }
-    if (m_file.isOpen())
-        m_file.close(); // also unmaps
+    if (m_mapped)
+        munmap(const_cast<uchar *>(m_source.data), size_t(m_source.size));
     m_bytes.clear();
     m_mapped = false;
     m_touched = 0;

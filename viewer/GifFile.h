@@ -4,7 +4,6 @@
 #include "GifIndexCache.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -109,7 +108,6 @@ private:
     void releaseRange(qint64 from, qint64 to);
     void noteTouched(int index);
 
-    QFile m_file;
     QByteArray m_bytes;
     Source m_source;
     GifFileType *m_gif = nullptr;

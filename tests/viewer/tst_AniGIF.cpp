@@ -4,6 +4,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 using TestGifs::frame;
 
@@ -98,7 +99,10 @@ void tst_AniGIF::failedLoadLeavesAQuietEmptyWidget()
     gif.setLoops(5);
     QSignalSpy spy(&gif, &AniGIF::FrameChanged);
     const QString broken = write("broken.gif", QByteArray("GIF89a\x01"));
-    for (const QString &path : {m_dir.filePath("missing.gif"), broken, m_dir.path()}) {
+    // A named pipe with no writer: opening it for reading must not wait for one.
+    const QString pipe = m_dir.filePath("pipe.gif");
+    QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString &path : {m_dir.filePath("missing.gif"), broken, m_dir.path(), pipe}) {
         QVERIFY(!gif.LoadFile(path));
         QCOMPARE(gif.FrameCount(), qint16(0));
         QCOMPARE(gif.Frame(), qint16(0));
