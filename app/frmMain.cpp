@@ -402,7 +402,7 @@ void frmMain::createFrame()
 {
     Picture1 = new PictureBox(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(5, 39, 486, 324);
+    Picture1->setGeometry(QRect(QPoint(5, 39), DisplayFrameSize));
     Picture1->setBackColor(DisplayBackColor);
     Picture1->setFlatBorder(true);
     Picture1->setFocusPolicy(Qt::StrongFocus);

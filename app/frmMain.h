@@ -29,6 +29,8 @@ public:
     ~frmMain() override;
 
     static constexpr QSize FirstSize{521, 568};
+    // The animation frame, Picture1, in which the display is centred.
+    static constexpr QSize DisplayFrameSize{486, 324};
     static constexpr QColor DisplayBackColor{45, 62, 132};
 
     // Runs once after the window is made and before it is first shown.

@@ -1,5 +1,7 @@
+#include "GifPrefetch.h"
 #include "SkinFonts.h"
 #include "SkinResources.h"
+#include "ViewerFormulas.h"
 #include "frmMain.h"
 #include "mdlMain.h"
 
@@ -32,6 +34,9 @@ int main(int argc, char *argv[])
         SkinResources::preload();
     });
     QApplication app(argc, argv);
+    // An animation named on the command line is opened beside the building of the window.
+    const GifPrefetch prefetch(ViewerFormulas::commandLineText(QCoreApplication::arguments()),
+                               frmMain::DisplayFrameSize);
     QApplication::setApplicationName(QStringLiteral("Quorbanex"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setDesktopFileName(QStringLiteral("quorbanex"));

@@ -1,5 +1,7 @@
 #include "AniGIF.h"
 
+#include "GifPrefetch.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
@@ -13,7 +15,7 @@ constexpr int kSuspendPollMs = 200;
 constexpr qint64 kMaxLagMs = 1000;
 } // namespace
 
-AniGIF::AniGIF(QWidget *parent) : QWidget(parent)
+AniGIF::AniGIF(QWidget *parent) : QWidget(parent), m_decoder(std::make_unique<GifDecoder>())
 {
     setObjectName(QStringLiteral("AniGIF"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -36,12 +38,19 @@ bool AniGIF::LoadFile(const QString &path)
     m_finished = false;
     m_passesDone = 0;
     m_frame = 0;
-    m_decoder.setViewport(shownArea());
-    const bool loaded = m_decoder.loadFile(path);
+    bool loaded = false;
+    if (std::unique_ptr<GifDecoder> opened = GifPrefetch::take(path)) {
+        // Opened while the program started, with the part that comes into view decoded.
+        m_decoder = std::move(opened);
+        loaded = true;
+    } else {
+        m_decoder->setViewport(shownArea());
+        loaded = m_decoder->loadFile(path);
+    }
     update();
     if (!loaded)
         return false;
-    resize(m_decoder.canvasSize());
+    resize(m_decoder->canvasSize());
     updateGeometry();
     Play();
     return true;
@@ -49,24 +58,24 @@ bool AniGIF::LoadFile(const QString &path)
 
 qint16 AniGIF::FrameCount() const
 {
-    return qint16(std::min(m_decoder.frameCount(), 32767));
+    return qint16(std::min(m_decoder->frameCount(), 32767));
 }
 
 void AniGIF::setFrame(qint16 frame)
 {
-    if (!m_decoder.isLoaded())
+    if (!m_decoder->isLoaded())
         return;
     display(std::clamp<int>(frame, 0, FrameCount() - 1));
     if (m_playing) {
-        m_due = m_clock.elapsed() + m_decoder.delayMs(m_frame);
-        m_leftAtPause = m_decoder.delayMs(m_frame);
-        arm(m_decoder.delayMs(m_frame));
+        m_due = m_clock.elapsed() + m_decoder->delayMs(m_frame);
+        m_leftAtPause = m_decoder->delayMs(m_frame);
+        arm(m_decoder->delayMs(m_frame));
     }
 }
 
 void AniGIF::Play()
 {
-    if (!m_decoder.isLoaded() || m_playing)
+    if (!m_decoder->isLoaded() || m_playing)
         return;
     if (m_finished) {
         m_finished = false;
@@ -74,8 +83,8 @@ void AniGIF::Play()
     }
     m_playing = true;
     m_suspended = false;
-    m_due = m_clock.elapsed() + m_decoder.delayMs(m_frame);
-    arm(m_decoder.delayMs(m_frame));
+    m_due = m_clock.elapsed() + m_decoder->delayMs(m_frame);
+    arm(m_decoder->delayMs(m_frame));
 }
 
 void AniGIF::Stop()
@@ -88,7 +97,7 @@ void AniGIF::Stop()
 
 QSize AniGIF::sizeHint() const
 {
-    return m_decoder.isLoaded() ? m_decoder.canvasSize() : QSize(0, 0);
+    return m_decoder->isLoaded() ? m_decoder->canvasSize() : QSize(0, 0);
 }
 
 void AniGIF::arm(qint64 inMs)
@@ -103,7 +112,7 @@ bool AniGIF::viewable() const
 
 void AniGIF::tick()
 {
-    if (!m_playing || !m_decoder.isLoaded())
+    if (!m_playing || !m_decoder->isLoaded())
         return;
     const qint64 now = m_clock.elapsed();
     if (!viewable()) {
@@ -137,7 +146,7 @@ void AniGIF::advance()
     const int next = m_frame + 1 < count ? m_frame + 1 : 0;
     display(next);
     const qint64 now = m_clock.elapsed();
-    const int delay = m_decoder.delayMs(next);
+    const int delay = m_decoder->delayMs(next);
     m_due = m_due + delay < now - kMaxLagMs ? now + delay : m_due + delay;
     if (next == count - 1) {
         ++m_passesDone;
@@ -175,8 +184,8 @@ QRect AniGIF::shownArea() const
 
 void AniGIF::display(int frame)
 {
-    m_decoder.setViewport(shownArea());
-    const QRect changed = m_decoder.showFrame(frame);
+    m_decoder->setViewport(shownArea());
+    const QRect changed = m_decoder->showFrame(frame);
     m_frame = frame;
     if (!changed.isEmpty())
         update(changed);
@@ -187,10 +196,10 @@ void AniGIF::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QRect area = event->rect();
     painter.fillRect(area, QColor::fromRgb(kBackground));
-    if (m_decoder.isLoaded() && !m_decoder.isExact(area))
-        m_decoder.setViewport(area | shownArea());
-    if (m_decoder.isLoaded())
-        painter.drawImage(area.topLeft(), m_decoder.canvas(), area);
+    if (m_decoder->isLoaded() && !m_decoder->isExact(area))
+        m_decoder->setViewport(area | shownArea());
+    if (m_decoder->isLoaded())
+        painter.drawImage(area.topLeft(), m_decoder->canvas(), area);
 }
 
 void AniGIF::showEvent(QShowEvent *event)

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 // The animation display: shows one GIF on a background of RGB (45, 62, 132) and plays it.
 // It is made hidden, named "AniGIF", 202 x 202 until the first load.
@@ -76,7 +77,7 @@ private:
     void display(int frame);
     void emitFrameChanged(int frame);
 
-    GifDecoder m_decoder;
+    std::unique_ptr<GifDecoder> m_decoder;
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_due = 0;         // clock time at which the next frame is to be shown

@@ -264,6 +264,8 @@ AnimationViewer::Shown AnimationViewer::showAnimation(const QString &path)
     if (!m_display || !loadFile(path))
         return Shown::NotLoaded;
     setLabel(m_lb1, m_display->FrameCount());
+    // Centred before it shows, so it is never drawn at its old place first.
+    CentreDisplay();
     m_display->show();
     if (!letMessagesRun(3))
         return Shown::ViewerGone;
