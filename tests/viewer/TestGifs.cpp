@@ -1,5 +1,6 @@
 #include "TestGifs.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 
 namespace TestGifs {
@@ -102,6 +103,14 @@ QByteArray plainAnimation(QSize size, int count, bool paletteEach, int delayCs)
         writer.addFrame(f);
     }
     return writer.finish();
+}
+
+QString writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
 
 } // namespace TestGifs

@@ -27,4 +27,8 @@ QByteArray mixedAnimation(QSize size, int count, quint32 seed, int coveringEvery
 // `count` full-canvas frames of a simple moving pattern, a palette each when asked.
 QByteArray plainAnimation(QSize size, int count, bool paletteEach, int delayCs = 4);
 
+// Writes `bytes` to the file `path` and gives the path; a test cannot go on without it, so a
+// failure ends the test program.
+QString writeFile(const QString &path, const QByteArray &bytes);
+
 } // namespace TestGifs

@@ -3,7 +3,6 @@
 #include "TestGifs.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
 
@@ -146,12 +145,8 @@ ViewerFixture::~ViewerFixture() = default;
 
 QString ViewerFixture::gif(const QString &name, QSize size, int frames, int delayCs)
 {
-    const QString path = dir.filePath(name);
-    const QByteArray bytes = TestGifs::plainAnimation(size, frames, false, delayCs);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+    return TestGifs::writeFile(dir.filePath(name),
+                               TestGifs::plainAnimation(size, frames, false, delayCs));
 }
 
 QString ViewerFixture::missing(const QString &name) const

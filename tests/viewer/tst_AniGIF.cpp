@@ -39,11 +39,7 @@ private:
 
 QString tst_AniGIF::write(const QString &name, const QByteArray &bytes)
 {
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+    return TestGifs::writeFile(m_dir.filePath(name), bytes);
 }
 
 QList<int> tst_AniGIF::frames(const QSignalSpy &spy)

@@ -26,11 +26,7 @@ private:
 
 QString tst_GifPrefetch::write(const QString &name, const QByteArray &bytes)
 {
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+    return TestGifs::writeFile(m_dir.filePath(name), bytes);
 }
 
 void tst_GifPrefetch::centredViewIsExact_data()
