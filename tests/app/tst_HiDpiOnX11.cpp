@@ -3,7 +3,9 @@
 // pixel becoming a 2 x 2 block, so that nothing slips against anything else.
 #include "ProgramWindow.h"
 #include "RootWindowImage.h"
+#include "SkinOnScreen.h"
 #include "SkinResources.h"
+#include "XDisplayPtr.h"
 #include "XvfbServer.h"
 #include "mdlRegion.h"
 
@@ -14,28 +16,10 @@
 #include <QTest>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/shape.h>
-#include <memory>
 
 namespace {
 
-struct DisplayCloser
-{
-    void operator()(Display *d) const { XCloseDisplay(d); }
-};
-using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
-
 constexpr int scale = 2;
-
-QSet<QPoint> pixelsOf(const QList<QRect> &rects, int factor = 1)
-{
-    QSet<QPoint> pixels;
-    for (const QRect &r : rects)
-        for (int y = r.top() * factor; y < (r.bottom() + 1) * factor; ++y)
-            for (int x = r.left() * factor; x < (r.right() + 1) * factor; ++x)
-                pixels.insert({x, y});
-    return pixels;
-}
 
 // Pictures of their own over the skin, at their places on the skin (one pixel right of and
 // below their places in the window, since the skin stands at (-1, -1)).
@@ -48,14 +32,6 @@ const Picture pictures[] = {
     {"previous.png", {8, 517}}, {"play.png", {36, 517}},  {"pause.png", {67, 517}},
     {"stop.png", {95, 516}},    {"next.png", {127, 516}}, {"knob1.png", {9, 500}},
     {"knob2.png", {186, 534}},
-};
-
-// Window rectangles where controls paint over the skin.
-const QRect controlsOnTop[] = {
-    {5, 39, 486, 324},                                         // the frame over the display
-    {7, 516, 23, 23},   {35, 516, 25, 25},  {66, 516, 23, 25}, // transport buttons
-    {94, 515, 27, 26},  {126, 515, 22, 24}, {8, 499, 17, 9},     {185, 533, 17, 10}, // markers
-    {23, 437, 200, 23}, {83, 443, 215, 17}, {308, 440, 136, 32},                     // labels
 };
 
 } // namespace
@@ -72,7 +48,7 @@ void tst_HiDpiOnX11::everythingScalesTogether()
     XvfbServer server({1600, 1400});
     if (!server.isRunning())
         QSKIP(qPrintable(server.errorText()));
-    DisplayPtr display(XOpenDisplay(server.display().toLatin1().constData()));
+    const DisplayPtr display = openDisplay(server.display());
     QVERIFY(display);
     const QImage before = RootWindowImage::grab(display.get());
 
@@ -92,59 +68,33 @@ void tst_HiDpiOnX11::everythingScalesTogether()
 
     // The shape: every pixel of the skin's region as a 2 x 2 block.
     const QImage skin = SkinResources::skin();
-    const QList<QRect> runs = mdlRegion::RegionRuns(skin, mdlRegion::GetPixel(skin, 1, 1));
-    int count = 0, ordering = 0;
-    XRectangle *rects =
-        XShapeGetRectangles(display.get(), window, ShapeBounding, &count, &ordering);
-    QList<QRect> shapeRects;
-    for (int i = 0; i < count; ++i)
-        shapeRects.append(QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height));
-    XFree(rects);
-    const QSet<QPoint> shape = pixelsOf(shapeRects);
-    const QSet<QPoint> expectedShape = pixelsOf(runs, scale);
-    QCOMPARE(shape.size(), expectedShape.size());
-    QVERIFY(shape == expectedShape);
+    const SkinOnScreen onScreen(skin, mdlRegion::RegionRuns(skin, mdlRegion::GetPixel(skin, 1, 1)),
+                                scale);
+    const QSet<QPoint> shape = SkinOnScreen::pixelsOf(ProgramWindow::shape(display.get(), window));
+    QCOMPARE(shape.size(), onScreen.shape().size());
+    QVERIFY(shape == onScreen.shape());
 
     XWindowAttributes attributes;
     XGetWindowAttributes(display.get(), window, &attributes);
     QCOMPARE(QSize(attributes.width, attributes.height), QSize(521, 568) * scale);
-    Window child;
-    auto windowPlace = [&] {
-        int x = 0, y = 0;
-        XTranslateCoordinates(display.get(), window, DefaultRootWindow(display.get()), 0, 0, &x, &y,
-                              &child);
-        return QPoint(x, y);
-    };
+    auto windowPlace = [&] { return ProgramWindow::place(display.get(), window); };
     const QPoint origin = windowPlace();
 
     // On the screen: each skin pixel, and each pixel of the button and marker pictures, is a
     // 2 x 2 block at twice its place; outside the shape the screen is as it was.
-    const QImage skinRgb = skin.convertToFormat(QImage::Format_RGB32);
     QList<std::pair<QPoint, QImage>> placed;
     for (const Picture &p : pictures)
         placed.append({p.place, QImage(QStringLiteral(":/skin/") + QLatin1String(p.file))
                                     .convertToFormat(QImage::Format_RGB32)});
     auto mismatches = [&](const QImage &screen, QString *first) {
-        int bad = 0;
+        int bad = onScreen.mismatches(
+            screen, origin, [&](QPoint device) { return before.pixel(origin + device); }, first);
         auto check = [&](QPoint device, QRgb wanted) {
             const QRgb seen = screen.pixel(origin + device) | 0xff000000u;
-            if (seen != (wanted | 0xff000000u) && bad++ == 0 && first)
-                *first = QStringLiteral("(%1, %2): %3 instead of %4")
-                             .arg(device.x())
-                             .arg(device.y())
-                             .arg(seen, 8, 16)
-                             .arg(wanted, 8, 16);
+            wanted |= 0xff000000u;
+            if (seen != wanted && bad++ == 0 && first)
+                *first = SkinOnScreen::difference(device, seen, wanted);
         };
-        for (int y = 0; y < 568 * scale; ++y)
-            for (int x = 0; x < 521 * scale; ++x) {
-                const QPoint device(x, y), p(x / scale, y / scale);
-                if (!expectedShape.contains(device))
-                    check(device, before.pixel(origin + device));
-                else if (p.x() < 495 && p.y() < 548 &&
-                         std::none_of(std::begin(controlsOnTop), std::end(controlsOnTop),
-                                      [&](const QRect &r) { return r.contains(p); }))
-                    check(device, skinRgb.pixel(p.x() + 1, p.y() + 1));
-            }
         for (const auto &[place, picture] : placed)
             for (int y = 0; y < picture.height() * scale; ++y)
                 for (int x = 0; x < picture.width() * scale; ++x)
@@ -166,15 +116,7 @@ void tst_HiDpiOnX11::everythingScalesTogether()
     QVERIFY2(firstMismatch.isEmpty(), qPrintable(firstMismatch));
     QCOMPARE(mismatchCount, 0);
 
-    auto xdotool = [&](const QStringList &arguments) {
-        QProcess tool;
-        tool.setProcessEnvironment(server.environment());
-        tool.start(QStringLiteral("xdotool"), arguments);
-        return tool.waitForFinished(10000) && tool.exitCode() == 0;
-    };
-    auto at = [](QPoint p) {
-        return QStringList{"mousemove", QString::number(p.x()), QString::number(p.y())};
-    };
+    const auto at = &XvfbServer::mouseMove;
     auto height = [&] {
         XGetWindowAttributes(display.get(), window, &attributes);
         return attributes.height;
@@ -185,14 +127,14 @@ void tst_HiDpiOnX11::everythingScalesTogether()
     // so does its last device pixel. (Image18 lies at (468, 393) on the skin, which stands at
     // (-1, -1) in the window.)
     const QPoint fold = QPoint(467, 392) * scale;
-    if (!xdotool(at(origin + fold - QPoint(1, 1)) + QStringList{"click", "1"}))
+    if (!server.xdotool(at(origin + fold - QPoint(1, 1)) + QStringList{"click", "1"}))
         QSKIP("xdotool is not available");
     QTest::qWait(300);
     QCOMPARE(height(), 568 * scale);
-    QVERIFY(xdotool(at(origin + fold) + QStringList{"click", "1"}));
+    QVERIFY(server.xdotool(at(origin + fold) + QStringList{"click", "1"}));
     QTRY_COMPARE_WITH_TIMEOUT(height(), 406 * scale, 10000);
-    QVERIFY(xdotool(at(origin + fold + QPoint(10, 7) * scale - QPoint(1, 1)) +
-                    QStringList{"click", "1"}));
+    QVERIFY(server.xdotool(at(origin + fold + QPoint(10, 7) * scale - QPoint(1, 1)) +
+                           QStringList{"click", "1"}));
     QTRY_COMPARE_WITH_TIMEOUT(height(), 549 * scale, 10000);
 
     // A drag on bare skin moves the window by the pointer's displacement in device pixels.
@@ -201,12 +143,12 @@ void tst_HiDpiOnX11::everythingScalesTogether()
     for (int step = 1; step <= 10; ++step)
         drag += at(grab + QPoint(6, 2) * step) + QStringList{"sleep", "0.02"};
     drag += QStringList{"mouseup", "1"};
-    QVERIFY(xdotool(drag));
+    QVERIFY(server.xdotool(drag));
     QTRY_COMPARE_WITH_TIMEOUT(windowPlace(), origin + QPoint(60, 20), 10000);
 
     // The close button's last device pixel ends the program.
     const QPoint close = windowPlace() + (QPoint(479, 392) + QPoint(10, 7)) * scale - QPoint(1, 1);
-    QVERIFY(xdotool(at(close) + QStringList{"click", "1"}));
+    QVERIFY(server.xdotool(at(close) + QStringList{"click", "1"}));
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitCode(), 0);
 }

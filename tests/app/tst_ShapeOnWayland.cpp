@@ -3,7 +3,9 @@
 // window's shape is only where it takes input; what lies outside it must be painted
 // transparent, and a drag on the skin must move the window through the compositor.
 #include "RootWindowImage.h"
+#include "SkinOnScreen.h"
 #include "SkinResources.h"
+#include "XDisplayPtr.h"
 #include "XvfbServer.h"
 #include "mdlRegion.h"
 
@@ -21,24 +23,10 @@
 
 namespace {
 
-struct DisplayCloser
-{
-    void operator()(Display *d) const { XCloseDisplay(d); }
-};
-using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
-
 constexpr QSize output{1200, 1000};
 constexpr QRgb background = 0xffff00ff;   // the compositor's desktop, magenta
 constexpr QRgb movingCursor = 0xff00ff00; // the pointer while the compositor moves a window
 const QPoint pointerAway(output.width() - 1, output.height() - 1);
-
-// Window rectangles where controls paint over the skin.
-const QRect controlsOnTop[] = {
-    {5, 39, 486, 324},                                         // the frame over the display
-    {7, 516, 23, 23},   {35, 516, 25, 25},  {66, 516, 23, 25}, // transport buttons
-    {94, 515, 27, 26},  {126, 515, 22, 24}, {8, 499, 17, 9},     {185, 533, 17, 10}, // markers
-    {23, 437, 200, 23}, {83, 443, 215, 17}, {308, 440, 136, 32},                     // labels
-};
 
 // The bounding box of everything on the compositor's output that is not its background,
 // leaving out the corner where the pointer is parked and the one where the compositor shows
@@ -125,7 +113,7 @@ void tst_ShapeOnWayland::transparentOutsideTheShapeAndDraggable()
     XvfbServer server({1280, 1024});
     if (!server.isRunning())
         QSKIP(qPrintable(server.errorText()));
-    DisplayPtr display(XOpenDisplay(server.display().toLatin1().constData()));
+    const DisplayPtr display = openDisplay(server.display());
     QVERIFY(display);
 
     QTemporaryDir runtime; // the compositor's socket; made 0700 as Wayland wants it
@@ -164,20 +152,12 @@ void tst_ShapeOnWayland::transparentOutsideTheShapeAndDraggable()
                                  QFile::exists(runtime.filePath(QStringLiteral("wayland-qx"))),
                              20000);
 
-    auto xdotool = [&](const QStringList &arguments) {
-        QProcess tool;
-        tool.setProcessEnvironment(server.environment());
-        tool.start(QStringLiteral("xdotool"), arguments);
-        return tool.waitForFinished(10000) && tool.exitCode() == 0;
-    };
-    auto at = [](QPoint p) {
-        return QStringList{"mousemove", QString::number(p.x()), QString::number(p.y())};
-    };
+    const auto at = &XvfbServer::mouseMove;
     // The compositor's window lies at the X screen's top-left corner; its desktop shows once the
     // shell has started.
     QTRY_VERIFY_WITH_TIMEOUT(
         RootWindowImage::grab(display.get()).pixel(output.width() / 2, 20) == background, 20000);
-    if (!xdotool(at(pointerAway)))
+    if (!server.xdotool(at(pointerAway)))
         QSKIP("xdotool is not available");
 
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
@@ -195,30 +175,10 @@ void tst_ShapeOnWayland::transparentOutsideTheShapeAndDraggable()
     const QImage skin = SkinResources::skin();
     const QRegion shape = mdlRegion::MakeRegion(skin, mdlRegion::GetPixel(skin, 1, 1));
     QCOMPARE(shape.boundingRect(), QRect(0, 0, 496, 549));
-    const QImage skinRgb = skin.convertToFormat(QImage::Format_RGB32);
+    const SkinOnScreen onScreen(skin, mdlRegion::RegionRuns(skin, mdlRegion::GetPixel(skin, 1, 1)));
     auto mismatches = [&](const QImage &screen, QPoint origin, QString *first) {
-        int bad = 0;
-        for (int y = 0; y < 568; ++y)
-            for (int x = 0; x < 521; ++x) {
-                const QPoint p(x, y);
-                QRgb wanted;
-                if (!shape.contains(p))
-                    wanted = background;
-                else if (x < 495 && y < 548 &&
-                         std::none_of(std::begin(controlsOnTop), std::end(controlsOnTop),
-                                      [&](const QRect &r) { return r.contains(p); }))
-                    wanted = skinRgb.pixel(x + 1, y + 1);
-                else
-                    continue;
-                const QRgb seen = screen.pixel(origin + p) | 0xff000000u;
-                if (seen != wanted && bad++ == 0 && first)
-                    *first = QStringLiteral("(%1, %2): %3 instead of %4")
-                                 .arg(x)
-                                 .arg(y)
-                                 .arg(seen, 8, 16)
-                                 .arg(wanted, 8, 16);
-            }
-        return bad;
+        return onScreen.mismatches(
+            screen, origin, [](QPoint) { return background; }, first);
     };
 
     // Wait until the window shows and its first paint has landed.
@@ -253,14 +213,14 @@ void tst_ShapeOnWayland::transparentOutsideTheShapeAndDraggable()
     const QPoint grab = origin + QPoint(250, 395);
     // The button goes down, and the pointer moves once the compositor shows that it is moving
     // the window on the program's request.
-    QVERIFY(xdotool(at(grab) + QStringList{"sleep", "0.2", "mousedown", "1"}));
+    QVERIFY(server.xdotool(at(grab) + QStringList{"sleep", "0.2", "mousedown", "1"}));
     QTRY_COMPARE_WITH_TIMEOUT(RootWindowImage::grab(display.get()).pixel(grab + QPoint(2, 2)),
                               movingCursor, 10000);
     QStringList drag;
     for (int i = 1; i <= 10; ++i)
         drag += at(grab + step * i) + QStringList{"sleep", "0.05"};
     drag += QStringList{"mouseup", "1", "sleep", "0.2"} + at(pointerAway);
-    QVERIFY(xdotool(drag));
+    QVERIFY(server.xdotool(drag));
     QTRY_COMPARE_WITH_TIMEOUT(paintedArea(RootWindowImage::grab(display.get())).topLeft(),
                               origin + step * 10, 10000);
     QCOMPARE(paintedArea(RootWindowImage::grab(display.get())).size(), QSize(496, 549));

@@ -5,9 +5,11 @@
 // sound dialog plays (its marker moves), and the list, shown and hidden again, is saved: beside
 // the program when that folder can be written, in the user's data folder otherwise.
 #include "GifWriter.h"
+#include "ProgramWindow.h"
 #include "RootWindowImage.h"
 #include "TestGifs.h"
 #include "TestMedia.h"
+#include "XDisplayPtr.h"
 #include "XvfbServer.h"
 
 #include <QDir>
@@ -22,42 +24,6 @@
 #include <sys/mount.h>
 
 namespace {
-
-struct DisplayCloser
-{
-    void operator()(Display *d) const { XCloseDisplay(d); }
-};
-using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
-
-// The mapped top-level window of the program, and where it lies on the screen.
-bool findProgramWindow(Display *display, QPoint &origin)
-{
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    bool found = false;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-        return false;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        XClassHint hint{};
-        if (!XGetClassHint(display, children[i], &hint))
-            continue;
-        XWindowAttributes attributes;
-        if (QByteArray(hint.res_name) == "quorbanex" &&
-            XGetWindowAttributes(display, children[i], &attributes) &&
-            attributes.map_state == IsViewable) {
-            Window child;
-            int x = 0, y = 0;
-            XTranslateCoordinates(display, children[i], DefaultRootWindow(display), 0, 0, &x, &y,
-                                  &child);
-            origin = QPoint(x, y);
-            found = true;
-        }
-        XFree(hint.res_name);
-        XFree(hint.res_class);
-    }
-    XFree(children);
-    return found;
-}
 
 // Window points of the controls used (skin point minus (1, 1), plus half the control).
 const QPoint listButton(434 + 11, 497 + 6); // Image11
@@ -131,7 +97,7 @@ void tst_BareSurroundings::startsAndWorks()
     XvfbServer server;
     if (!server.isRunning())
         QSKIP(qPrintable(server.errorText()));
-    DisplayPtr display(XOpenDisplay(server.display().toLatin1().constData()));
+    const DisplayPtr display = openDisplay(server.display());
     QVERIFY(display);
 
     QTemporaryDir dir;
@@ -186,31 +152,26 @@ void tst_BareSurroundings::startsAndWorks()
         }
     });
 
-    QPoint origin;
+    unsigned long window = 0;
     // Hang guards only: generous, for sanitizer builds on a busy machine.
     constexpr int guardMs = 120000;
     QTRY_VERIFY2_WITH_TIMEOUT(
-        findProgramWindow(display.get(), origin),
+        (window = ProgramWindow::find(display.get())) != 0,
         qPrintable(QStringLiteral("program %1, exit code %2")
                        .arg(quorbanex.state() == QProcess::Running ? QStringLiteral("running")
                                                                    : QStringLiteral("ended"))
                        .arg(quorbanex.exitCode())),
         guardMs);
+    const QPoint origin = ProgramWindow::place(display.get(), window);
     const auto pixelAt = [&](QPoint windowPoint) {
         return RootWindowImage::grab(display.get()).pixel(origin + windowPoint) & 0xffffff;
     };
     // The animation from the command line shows in the middle of the display.
     QTRY_COMPARE_WITH_TIMEOUT(pixelAt(displayCentre), 0xff0000u, guardMs);
 
-    const auto xdotool = [&](const QStringList &arguments) {
-        QProcess tool;
-        tool.setProcessEnvironment(server.environment());
-        tool.start(QStringLiteral("xdotool"), arguments);
-        return tool.waitForFinished(10000) && tool.exitCode() == 0;
-    };
+    const auto xdotool = [&](const QStringList &arguments) { return server.xdotool(arguments); };
     const auto click = [&](QPoint windowPoint) {
-        const QPoint p = origin + windowPoint;
-        return xdotool({"mousemove", QString::number(p.x()), QString::number(p.y()), "click", "1"});
+        return xdotool(XvfbServer::mouseMove(origin + windowPoint) + QStringList{"click", "1"});
     };
     if (!xdotool({"getmouselocation"}))
         QSKIP("xdotool is not available");

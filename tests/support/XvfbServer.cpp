@@ -47,3 +47,16 @@ QProcessEnvironment XvfbServer::environment() const
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     return env;
 }
+
+bool XvfbServer::xdotool(const QStringList &arguments) const
+{
+    QProcess tool;
+    tool.setProcessEnvironment(environment());
+    tool.start(QStringLiteral("xdotool"), arguments);
+    return tool.waitForFinished(10000) && tool.exitCode() == 0;
+}
+
+QStringList XvfbServer::mouseMove(QPoint p)
+{
+    return {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())};
+}

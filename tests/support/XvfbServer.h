@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QProcess>
 #include <QSize>
 #include <QString>
@@ -20,6 +21,10 @@ public:
     QString errorText() const { return m_error; }
     // The environment of a program that should run on this server.
     QProcessEnvironment environment() const;
+    // Runs xdotool with `arguments` on this server; false when it fails or is not installed.
+    bool xdotool(const QStringList &arguments) const;
+    // xdotool's arguments that move the pointer to `p`.
+    static QStringList mouseMove(QPoint p);
 
 private:
     QProcess m_process;
