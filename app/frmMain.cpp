@@ -145,7 +145,7 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
 
     pic = new PictureBox(this);
     pic->setObjectName(QStringLiteral("pic"));
-    pic->setPicture(SkinResources::skin(), SkinResources::skinForScreen());
+    pic->setPicture(SkinResources::skinForScreen());
     pic->move(-1, -1);
 
     Timer1 = new QTimer(pic);

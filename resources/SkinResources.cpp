@@ -1,12 +1,14 @@
 #include "SkinResources.h"
 
 #include <QImageReader>
+#include <QResource>
+#include <QtEndian>
 #include <array>
 #include <mutex>
 
-static void initResources()
+// The resources live in a static library: they are registered before the first lookup.
+static void registerResources()
 {
-    // The resources live in a static library: register them before the first lookup.
     Q_INIT_RESOURCE(resources);
 }
 
@@ -14,7 +16,6 @@ namespace {
 
 enum Picture
 {
-    Skin,
     Previous,
     Play,
     Pause,
@@ -29,25 +30,31 @@ enum Picture
 };
 
 constexpr std::array<const char *, Count> fileNames = {
-    "skin.png",  "previous.png", "play.png", "pause.png",  "stop.png",   "next.png",
-    "knob1.png", "knob2.png",    "hand.png", "icon16.png", "icon256.png"};
+    "previous.png", "play.png",  "pause.png", "stop.png",   "next.png",
+    "knob1.png",    "knob2.png", "hand.png",  "icon16.png", "icon256.png"};
 
-// Every picture decoded once, on first use, by whichever thread asks first.
+QImage decode(const char *fileName)
+{
+    static std::once_flag registered;
+    std::call_once(registered, registerResources);
+    // Only the built-in PNG reader: asking every image plugin whether it knows the data would
+    // load them all.
+    QImageReader reader(QStringLiteral(":/skin/") + QLatin1String(fileName), "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    Q_ASSERT(!image.isNull());
+    return image;
+}
+
+// The small pictures, decoded once, on first use, by whichever thread asks first.
 const std::array<QImage, Count> &pictures()
 {
-    static std::array<QImage, Count> images;
-    static std::once_flag decoded;
-    std::call_once(decoded, [] {
-        initResources();
-        for (int i = 0; i < Count; ++i) {
-            // Only the built-in PNG reader: asking every image plugin whether it knows the
-            // data would load them all.
-            QImageReader reader(QStringLiteral(":/skin/") + QLatin1String(fileNames[i]), "png");
-            reader.setAutoDetectImageFormat(false);
-            images[i] = reader.read();
-            Q_ASSERT(!images[i].isNull());
-        }
-    });
+    static const std::array<QImage, Count> images = [] {
+        std::array<QImage, Count> decoded;
+        for (int i = 0; i < Count; ++i)
+            decoded[i] = decode(fileNames[i]);
+        return decoded;
+    }();
     return images;
 }
 
@@ -55,18 +62,43 @@ const std::array<QImage, Count> &pictures()
 
 void SkinResources::preload()
 {
-    skinForScreen();
+    pictures();
 }
 
 QImage SkinResources::skin()
 {
-    return pictures()[Skin];
+    static const QImage skin = decode("skin.png");
+    return skin;
+}
+
+// The build lays the skin out as the screen takes it (see screencopy/main.cpp); the image reads
+// those pixels where they lie in the program's file, so nothing is decoded or copied. Should
+// the copy be missing or not fit this machine, the skin is converted from its PNG instead.
+static QImage embeddedScreenCopy()
+{
+    const QResource copy(QStringLiteral(":/skin/skin.rgb32"));
+    constexpr qint64 HeaderSize = 8;
+    if (Q_BYTE_ORDER != Q_LITTLE_ENDIAN || !copy.isValid() ||
+        copy.compressionAlgorithm() != QResource::NoCompression || copy.size() < HeaderSize)
+        return {};
+    const uchar *data = copy.data();
+    const quint32 width = qFromLittleEndian<quint32>(data);
+    const quint32 height = qFromLittleEndian<quint32>(data + 4);
+    if (width == 0 || height == 0 || width > 4096 || height > 4096 ||
+        copy.size() != HeaderSize + qint64(width) * height * 4)
+        return {};
+    const uchar *pixels = data + HeaderSize;
+    const QImage image(pixels, int(width), int(height), int(width) * 4, QImage::Format_RGB32);
+    return reinterpret_cast<quintptr>(pixels) % alignof(quint32) == 0 ? image : image.copy();
 }
 
 QImage SkinResources::skinForScreen()
 {
-    static const QImage converted = skin().convertToFormat(QImage::Format_RGB32);
-    return converted;
+    static const QImage screenCopy = [] {
+        const QImage embedded = embeddedScreenCopy();
+        return embedded.isNull() ? skin().convertToFormat(QImage::Format_RGB32) : embedded;
+    }();
+    return screenCopy;
 }
 
 QPixmap SkinResources::transport(Transport button)

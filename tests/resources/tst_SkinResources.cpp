@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QResource>
 #include <QTest>
 
 namespace {
@@ -40,6 +41,7 @@ class tst_SkinResources : public QObject
     Q_OBJECT
 private slots:
     void skinFormat();
+    void screenCopy();
     void keyColourRuns();
     void outline();
     void displayArea();
@@ -57,6 +59,16 @@ void tst_SkinResources::skinFormat()
     QCOMPARE(skin.format(), QImage::Format_Indexed8);
     QVERIFY(skin.colorCount() <= 256);
     QCOMPARE(skin.pixel(1, 1), Red);
+}
+
+// The copy the window shows comes ready-made with the program; it must be the skin, pixel for
+// pixel.
+void tst_SkinResources::screenCopy()
+{
+    QVERIFY(QResource(QStringLiteral(":/skin/skin.rgb32")).isValid());
+    const QImage shown = SkinResources::skinForScreen();
+    QCOMPARE(shown.format(), QImage::Format_RGB32);
+    QCOMPARE(shown, SkinResources::skin().convertToFormat(QImage::Format_RGB32));
 }
 
 void tst_SkinResources::keyColourRuns()
