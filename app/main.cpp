@@ -10,28 +10,40 @@
 #include <QFileInfo>
 #include <fontconfig/fontconfig.h>
 #include <memory>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 // With no session bus to be found, the D-Bus library would try to start one through the X
 // server, forking a helper from a thread of ours; a picture viewer has no business starting a
-// bus, so it is told there is none.
-static void refuseBusAutolaunch()
+// bus, so it is told there is none. Returns whether there may be a bus to connect to.
+static bool refuseBusAutolaunch()
 {
     if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return;
+        return qgetenv("DBUS_SESSION_BUS_ADDRESS") != "disabled:";
     const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (runtimeDir.isEmpty() || !QFileInfo::exists(runtimeDir + QStringLiteral("/bus")))
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    if (!runtimeDir.isEmpty() && QFileInfo::exists(runtimeDir + QStringLiteral("/bus")))
+        return true;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    return false;
+}
+
+// Work the window does not need before it is on the screen yields the processor to the work
+// that puts it there.
+static void lowerThisThreadsPriority()
+{
+    setpriority(PRIO_PROCESS, gettid(), 10);
 }
 
 int main(int argc, char *argv[])
 {
-    refuseBusAutolaunch();
-    // Reading the system's font configuration and decoding the skin's pictures run beside the
-    // toolkit's own start-up.
-    std::thread warmUp([] {
+    const bool mayHaveSessionBus = refuseBusAutolaunch();
+    // The system's font configuration is read beside the toolkit's own start-up; the fonts are
+    // first needed for the first paint. Nothing of Qt may run beside the application object's
+    // construction, which sets up what every other thread reads (the plugin paths among it).
+    std::thread fontConfig([] {
+        lowerThisThreadsPriority();
         FcInit();
-        SkinResources::preload();
     });
     QApplication app(argc, argv);
     // An animation named on the command line is opened beside the building of the window.
@@ -40,16 +52,28 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quorbanex"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setDesktopFileName(QStringLiteral("quorbanex"));
+    // The skin's small pictures are decoded beside the building of the window.
+    std::thread pictures([] {
+        lowerThisThreadsPriority();
+        SkinResources::preload();
+    });
 
     // The font database is read beside the building of the window and its first events; whatever
     // needs a font first waits for it there.
-    std::thread fontDatabase([] { SkinFonts::preload(); });
-    // The first caption set asks whether a screen reader listens, which needs the session bus;
-    // connecting to it (or finding there is none) takes a few milliseconds that can pass here.
-    std::thread sessionBus([] { QDBusConnection::sessionBus(); });
-    warmUp.join();
+    std::thread fontDatabase([&fontConfig] {
+        fontConfig.join();
+        SkinFonts::preload();
+    });
+    // The first caption set asks whether a screen reader listens, which needs the session bus.
+    // Connecting to a bus takes a few milliseconds that can pass here; finding there is none is
+    // quicker than starting a thread for it.
+    std::thread sessionBus;
+    if (mayHaveSessionBus)
+        sessionBus = std::thread([] { QDBusConnection::sessionBus(); });
     const std::unique_ptr<frmMain> window(mdlMain::Main());
-    sessionBus.join();
+    pictures.join();
+    if (sessionBus.joinable())
+        sessionBus.join();
     const int status = app.exec();
     fontDatabase.join();
     return status;
