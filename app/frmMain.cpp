@@ -117,6 +117,7 @@ constexpr QColor CaptionColour{128, 128, 255};
 constexpr QColor DotColour{0, 255, 0};
 constexpr QColor ListTextColour{0, 255, 255};
 constexpr QColor ListHeaderColour{28, 40, 92};
+constexpr int ListMinimumColumnWidth = 24;
 
 QString arrayName(const char *name, int index)
 {
@@ -132,12 +133,15 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     setWindowTitle(QString());
     setFixedSize(FirstSize);
     // Along the right and bottom edges the shape reaches one pixel past the skin; the window's
-    // own background shows there. Outside the shape the window is painted transparent, for
-    // window systems that take the shape for input only.
+    // own background shows there. X11 cuts the window to its shape; where the window system
+    // takes the shape for input only (Wayland), the window is painted transparent outside it.
+    // A window with an alpha channel costs several milliseconds more to show and is blended on
+    // every frame by a compositor, so X11 gets an opaque one.
     QPalette background = palette();
     background.setColor(QPalette::Window, palette().color(QPalette::Button));
     setPalette(background);
-    setAttribute(Qt::WA_TranslucentBackground);
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        setAttribute(Qt::WA_TranslucentBackground);
     setAcceptDrops(true);
 
     CDialog = new CommonDialog(this);
@@ -417,6 +421,9 @@ void frmMain::createFrame()
     FileList->setObjectName(QStringLiteral("FileList"));
     FileList->resize(484, 322);
     placeInFrame(FileList, 0, 0);
+    // Left to itself the header measures its font for the narrowest a column may be, which would
+    // load the font database before the window is first shown.
+    FileList->header()->setMinimumSectionSize(ListMinimumColumnWidth);
     FileList->setColumnCount(2);
     FileList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size")});
     FileList->setColumnWidth(0, 300);
