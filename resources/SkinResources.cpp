@@ -14,69 +14,28 @@ static void registerResources()
 
 namespace {
 
-enum Picture
-{
-    Previous,
-    Play,
-    Pause,
-    Stop,
-    Next,
-    Knob1,
-    Knob2,
-    Hand,
-    Icon16,
-    Icon256,
-    Count
-};
-
-constexpr std::array<const char *, Count> fileNames = {
-    "previous.png", "play.png",  "pause.png", "stop.png",   "next.png",
-    "knob1.png",    "knob2.png", "hand.png",  "icon16.png", "icon256.png"};
-
-QImage decode(const char *fileName)
+QImage decode(const QString &fileName)
 {
     static std::once_flag registered;
     std::call_once(registered, registerResources);
     // Only the built-in PNG reader: asking every image plugin whether it knows the data would
     // load them all.
-    QImageReader reader(QStringLiteral(":/skin/") + QLatin1String(fileName), "png");
+    QImageReader reader(QStringLiteral(":/skin/") + fileName, "png");
     reader.setAutoDetectImageFormat(false);
     const QImage image = reader.read();
     Q_ASSERT(!image.isNull());
     return image;
 }
 
-// The small pictures, decoded once, on first use, by whichever thread asks first.
-const std::array<QImage, Count> &pictures()
+// The build lays the opaque pictures out as the screen takes them (see screencopy/main.cpp):
+// the image reads those pixels where they lie in the program's file, so nothing is decoded or
+// copied. Should a copy be missing or not fit this machine, the picture is converted from its
+// PNG instead.
+QImage embeddedScreenCopy(const QString &name)
 {
-    static const std::array<QImage, Count> images = [] {
-        std::array<QImage, Count> decoded;
-        for (int i = 0; i < Count; ++i)
-            decoded[i] = decode(fileNames[i]);
-        return decoded;
-    }();
-    return images;
-}
-
-} // namespace
-
-void SkinResources::preload()
-{
-    pictures();
-}
-
-QImage SkinResources::skin()
-{
-    static const QImage skin = decode("skin.png");
-    return skin;
-}
-
-// The build lays the skin out as the screen takes it (see screencopy/main.cpp); the image reads
-// those pixels where they lie in the program's file, so nothing is decoded or copied. Should
-// the copy be missing or not fit this machine, the skin is converted from its PNG instead.
-static QImage embeddedScreenCopy()
-{
-    const QResource copy(QStringLiteral(":/skin/skin.rgb32"));
+    static std::once_flag registered;
+    std::call_once(registered, registerResources);
+    const QResource copy(QStringLiteral(":/skin/") + name + QStringLiteral(".rgb32"));
     constexpr qint64 HeaderSize = 8;
     if (Q_BYTE_ORDER != Q_LITTLE_ENDIAN || !copy.isValid() ||
         copy.compressionAlgorithm() != QResource::NoCompression || copy.size() < HeaderSize)
@@ -92,35 +51,101 @@ static QImage embeddedScreenCopy()
     return reinterpret_cast<quintptr>(pixels) % alignof(quint32) == 0 ? image : image.copy();
 }
 
+QImage screenCopy(const char *name)
+{
+    const QString baseName = QLatin1String(name);
+    const QImage embedded = embeddedScreenCopy(baseName);
+    return embedded.isNull()
+               ? decode(baseName + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32)
+               : embedded;
+}
+
+enum Copy
+{
+    Skin,
+    Previous,
+    Play,
+    Pause,
+    Stop,
+    Next,
+    Knob1,
+    Knob2,
+    CopyCount
+};
+
+constexpr std::array<const char *, CopyCount> copyNames = {
+    "skin", "previous", "play", "pause", "stop", "next", "knob1", "knob2"};
+
+// What the window shows before it first appears, ready for the screen.
+const std::array<QImage, CopyCount> &screenCopies()
+{
+    static const std::array<QImage, CopyCount> images = [] {
+        std::array<QImage, CopyCount> copies;
+        for (int i = 0; i < CopyCount; ++i)
+            copies[i] = screenCopy(copyNames[i]);
+        return copies;
+    }();
+    return images;
+}
+
+enum Picture
+{
+    Hand,
+    Icon16,
+    Icon256,
+    PictureCount
+};
+
+// The pictures with an alpha channel or a palette of their own, decoded once, on first use, by
+// whichever thread asks first.
+const std::array<QImage, PictureCount> &pictures()
+{
+    static const std::array<QImage, PictureCount> images = [] {
+        return std::array<QImage, PictureCount>{decode(QStringLiteral("hand.png")),
+                                                decode(QStringLiteral("icon16.png")),
+                                                decode(QStringLiteral("icon256.png"))};
+    }();
+    return images;
+}
+
+} // namespace
+
+void SkinResources::preload()
+{
+    pictures();
+}
+
+QImage SkinResources::skin()
+{
+    static const QImage skin = decode(QStringLiteral("skin.png"));
+    return skin;
+}
+
 QImage SkinResources::skinForScreen()
 {
-    static const QImage screenCopy = [] {
-        const QImage embedded = embeddedScreenCopy();
-        return embedded.isNull() ? skin().convertToFormat(QImage::Format_RGB32) : embedded;
-    }();
-    return screenCopy;
+    return screenCopies()[Skin];
 }
 
 QPixmap SkinResources::transport(Transport button)
 {
     switch (button) {
     case Transport::Previous:
-        return QPixmap::fromImage(pictures()[Previous]);
+        return QPixmap::fromImage(screenCopies()[Previous]);
     case Transport::Play:
-        return QPixmap::fromImage(pictures()[Play]);
+        return QPixmap::fromImage(screenCopies()[Play]);
     case Transport::Pause:
-        return QPixmap::fromImage(pictures()[Pause]);
+        return QPixmap::fromImage(screenCopies()[Pause]);
     case Transport::Stop:
-        return QPixmap::fromImage(pictures()[Stop]);
+        return QPixmap::fromImage(screenCopies()[Stop]);
     case Transport::Next:
         break;
     }
-    return QPixmap::fromImage(pictures()[Next]);
+    return QPixmap::fromImage(screenCopies()[Next]);
 }
 
 QPixmap SkinResources::knob(int which)
 {
-    return QPixmap::fromImage(pictures()[which == 1 ? Knob1 : Knob2]);
+    return QPixmap::fromImage(screenCopies()[which == 1 ? Knob1 : Knob2]);
 }
 
 QImage SkinResources::handCursorImage()

@@ -41,7 +41,9 @@ class tst_SkinResources : public QObject
     Q_OBJECT
 private slots:
     void skinFormat();
+    void screenCopy_data();
     void screenCopy();
+    void skinNotCopied();
     void keyColourRuns();
     void outline();
     void displayArea();
@@ -61,14 +63,41 @@ void tst_SkinResources::skinFormat()
     QCOMPARE(skin.pixel(1, 1), Red);
 }
 
-// The copy the window shows comes ready-made with the program; it must be the skin, pixel for
-// pixel.
+void tst_SkinResources::screenCopy_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QImage>("shown");
+    using T = SkinResources::Transport;
+    QTest::newRow("skin") << "skin" << SkinResources::skinForScreen();
+    QTest::newRow("previous") << "previous" << SkinResources::transport(T::Previous).toImage();
+    QTest::newRow("play") << "play" << SkinResources::transport(T::Play).toImage();
+    QTest::newRow("pause") << "pause" << SkinResources::transport(T::Pause).toImage();
+    QTest::newRow("stop") << "stop" << SkinResources::transport(T::Stop).toImage();
+    QTest::newRow("next") << "next" << SkinResources::transport(T::Next).toImage();
+    QTest::newRow("knob 1") << "knob1" << SkinResources::knob(1).toImage();
+    QTest::newRow("knob 2") << "knob2" << SkinResources::knob(2).toImage();
+}
+
+// The copies the window shows come ready-made with the program; each must be its picture,
+// pixel for pixel.
 void tst_SkinResources::screenCopy()
 {
-    QVERIFY(QResource(QStringLiteral(":/skin/skin.rgb32")).isValid());
-    const QImage shown = SkinResources::skinForScreen();
+    QFETCH(QString, name);
+    QFETCH(QImage, shown);
+    QVERIFY(QResource(QStringLiteral(":/skin/%1.rgb32").arg(name)).isValid());
     QCOMPARE(shown.format(), QImage::Format_RGB32);
-    QCOMPARE(shown, SkinResources::skin().convertToFormat(QImage::Format_RGB32));
+    const QImage stored(QStringLiteral(":/skin/%1.png").arg(name));
+    QCOMPARE(shown, stored.convertToFormat(QImage::Format_RGB32));
+}
+
+// The skin is shown from where it lies in the program's file, not from a decoded copy.
+void tst_SkinResources::skinNotCopied()
+{
+    const QResource copy(QStringLiteral(":/skin/skin.rgb32"));
+    const uchar *embeddedPixels = copy.data() + 8;
+    if (reinterpret_cast<quintptr>(embeddedPixels) % alignof(quint32) != 0)
+        QSKIP("the resource compiler left the pixels unaligned; the skin is copied once");
+    QCOMPARE(SkinResources::skinForScreen().constBits(), embeddedPixels);
 }
 
 void tst_SkinResources::keyColourRuns()
