@@ -73,8 +73,8 @@ enum Copy
     CopyCount
 };
 
-constexpr std::array<const char *, CopyCount> copyNames = {
-    "skin", "previous", "play", "pause", "stop", "next", "knob1", "knob2"};
+constexpr std::array<const char *, CopyCount> copyNames = {"skin", "previous", "play",  "pause",
+                                                           "stop", "next",     "knob1", "knob2"};
 
 // What the window shows before it first appears, ready for the screen.
 const std::array<QImage, CopyCount> &screenCopies()
