@@ -15,12 +15,16 @@
 #include <QTest>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 class tst_ShapeOnX11 : public QObject
 {
     Q_OBJECT
 private slots:
     void windowShapeAndPixels();
+    void mapsOnEveryStart();
 };
 
 void tst_ShapeOnX11::windowShapeAndPixels()
@@ -96,6 +100,58 @@ void tst_ShapeOnX11::windowShapeAndPixels()
     QVERIFY(server.xdotool(at(close) + QStringList{"click", "1"}));
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitCode(), 0);
+}
+
+// Start-up runs threads beside the main one; a race between them shows only now and then, most
+// often on a busy machine. The program is started many times while every processor is kept
+// busy, and each time it must map its window rather than end on its own.
+void tst_ShapeOnX11::mapsOnEveryStart()
+{
+    XvfbServer server;
+    if (!server.isRunning())
+        QSKIP(qPrintable(server.errorText()));
+    const DisplayPtr display = openDisplay(server.display());
+    QVERIFY(display);
+
+    std::atomic<bool> busy{true};
+    std::vector<std::thread> load;
+    for (unsigned i = 0; i < std::max(1u, std::thread::hardware_concurrency()); ++i)
+        load.emplace_back([&busy] {
+            while (busy.load(std::memory_order_relaxed)) {
+            }
+        });
+    auto unload = qScopeGuard([&] {
+        busy = false;
+        for (std::thread &t : load)
+            t.join();
+    });
+
+    constexpr int starts = 60;
+    for (int start = 1; start <= starts; ++start) {
+        QProcess program;
+        program.setProcessEnvironment(server.environment());
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(QStringLiteral(QX_BINARY_DIR "/quorbanex"));
+        QVERIFY(program.waitForStarted());
+        QElapsedTimer waited;
+        waited.start();
+        while (ProgramWindow::find(display.get()) == 0 && program.state() == QProcess::Running &&
+               waited.elapsed() < 30000)
+            QTest::qWait(5);
+        QVERIFY2(program.state() == QProcess::Running,
+                 qPrintable(QStringLiteral("start %1 of %2 ended before its window mapped: %3, "
+                                           "exit code %4")
+                                .arg(start)
+                                .arg(starts)
+                                .arg(program.exitStatus() == QProcess::CrashExit
+                                         ? QStringLiteral("crashed")
+                                         : QStringLiteral("exited"))
+                                .arg(program.exitCode())));
+        QVERIFY(ProgramWindow::find(display.get()) != 0);
+        program.kill();
+        QVERIFY(program.waitForFinished(10000));
+        QTRY_COMPARE_WITH_TIMEOUT(ProgramWindow::find(display.get()), 0ul, 10000);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ShapeOnX11)
