@@ -48,7 +48,6 @@ private slots:
     void tabOrder();
     void startsAtCurrentFolder();
     void selectImportsListedGifs();
-    void folderWithoutGifsAddsNothing();
     void cancelAndCloseBoxAddNothing();
     void enterAndEscapeDoNothing();
     void openingAFolderNotHighlighting();
@@ -184,18 +183,6 @@ void TestFolderImportDialog::selectImportsListedGifs()
                              {"Кот", m_pics + "/Кот.gif"}}));
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.first().first().toInt(), int(QDialog::Accepted));
-    QVERIFY(!dialog->isVisible());
-}
-
-void TestFolderImportDialog::folderWithoutGifsAddsNothing()
-{
-    QVERIFY(QDir::setCurrent(m_pics + QStringLiteral("/empty")));
-    const auto dialog = makeDialog();
-    QVERIFY(dialog->fileNames().isEmpty());
-    show(*dialog);
-    QTest::mouseClick(child<QPushButton>(*dialog, "Command1"), Qt::LeftButton);
-    QVERIFY(m_added.isEmpty());
-    QCOMPARE(dialog->result(), int(QDialog::Accepted));
     QVERIFY(!dialog->isVisible());
 }
 

@@ -76,8 +76,6 @@ class TestListFile : public QObject
 private slots:
     void splitLines_data();
     void splitLines();
-    void joinLines_data();
-    void joinLines();
 
     void readsWhatIsThere_data();
     void readsWhatIsThere();
@@ -138,24 +136,6 @@ void TestListFile::splitLines()
     QCOMPARE(ListFileCodec::splitLines(bytes), lines);
     // Loading and saving again gives the same lines, each ended by CR LF.
     QCOMPARE(ListFileCodec::splitLines(ListFileCodec::joinLines(lines)), lines);
-}
-
-void TestListFile::joinLines_data()
-{
-    QTest::addColumn<Lines>("lines");
-    QTest::addColumn<QByteArray>("bytes");
-
-    QTest::newRow("empty list is zero bytes") << Lines{} << QByteArray();
-    QTest::newRow("one") << Lines{"/g/a.gif"} << QByteArray("/g/a.gif\r\n");
-    QTest::newRow("order and duplicates") << Lines{"b", "a", "b"} << QByteArray("b\r\na\r\nb\r\n");
-    QTest::newRow("lone LF written as is") << Lines{"a\nb"} << QByteArray("a\nb\r\n");
-}
-
-void TestListFile::joinLines()
-{
-    QFETCH(Lines, lines);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(ListFileCodec::joinLines(lines), bytes);
 }
 
 void TestListFile::readsWhatIsThere_data()

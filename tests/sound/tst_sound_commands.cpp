@@ -14,8 +14,6 @@ private slots:
     void parse();
     void failingCommandsGiveEmptyReply_data();
     void failingCommandsGiveEmptyReply();
-    void closeAllWithNothingOpen();
-    void replyBufferErrors();
 };
 
 void TestSoundCommands::parse_data()
@@ -108,27 +106,6 @@ void TestSoundCommands::failingCommandsGiveEmptyReply()
     QCOMPARE(QString(buffer, 8), QStringLiteral("xxxxxxxx"));
     // A failure leaves nothing open.
     QCOMPARE(layer.send(QStringLiteral("status med length")), QString());
-}
-
-void TestSoundCommands::closeAllWithNothingOpen()
-{
-    MediaLayer layer(MediaLayer::Options{});
-    QChar buffer[4] = {u'x', u'x', u'x', u'x'};
-    QCOMPARE(layer.sendString(QStringLiteral("close all"), buffer, 4), int(MediaLayer::NoError));
-    QCOMPARE(buffer[0], QChar(0));
-    QCOMPARE(layer.sendString(QStringLiteral("close all"), buffer, 4), int(MediaLayer::NoError));
-    QCOMPARE(layer.send(QStringLiteral("status med position")), QString());
-}
-
-void TestSoundCommands::replyBufferErrors()
-{
-    MediaLayer layer(MediaLayer::Options{});
-    QChar buffer[2] = {u'x', u'x'};
-    QCOMPARE(layer.sendString(QStringLiteral("nonsense"), buffer, 2),
-             int(MediaLayer::UnknownCommand));
-    QCOMPARE(layer.sendString(QStringLiteral("play med"), buffer, 2),
-             int(MediaLayer::CommandFailed));
-    QCOMPARE(QString(buffer, 2), QStringLiteral("xx"));
 }
 
 QTEST_GUILESS_MAIN(TestSoundCommands)

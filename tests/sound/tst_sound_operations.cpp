@@ -46,10 +46,6 @@ private slots:
     void readNumberOverflow();
     void sendStripsEveryZeroCharacter_data();
     void sendStripsEveryZeroCharacter();
-    void commandStrings();
-    void openSendsTimeFormatEvenWhenOpenFails();
-    void numbersFromFailedCommandsAreZero();
-    void lengthAndPositionRaiseOverflow();
 };
 
 void TestSoundOperations::readNumber_data()
@@ -145,58 +141,6 @@ void TestSoundOperations::sendStripsEveryZeroCharacter()
     QCOMPARE(sound.SoundSend(QStringLiteral("status med length")), expected);
     QCOMPARE(target.seenCapacity, 255);
     QVERIFY(target.bufferWasZeroed);
-}
-
-void TestSoundOperations::commandStrings()
-{
-    FakeTarget target;
-    mdlSound sound(target);
-    sound.SoundCloseAll();
-    sound.SoundOpen(QStringLiteral(" /a \"b\"/Дождь.MP3 "));
-    sound.SoundPlay();
-    sound.SoundLength();
-    sound.SoundPosition();
-    const QStringList expected = {
-        QStringLiteral("close all"),
-        QStringLiteral("open \" /a \"b\"/Дождь.MP3 \" alias med"),
-        QStringLiteral("set med time format milliseconds"),
-        QStringLiteral("play med"),
-        QStringLiteral("status med length"),
-        QStringLiteral("status med position"),
-    };
-    QCOMPARE(target.commands, expected);
-}
-
-void TestSoundOperations::openSendsTimeFormatEvenWhenOpenFails()
-{
-    FakeTarget target;
-    target.fail = true;
-    mdlSound sound(target);
-    sound.SoundOpen(QStringLiteral("/missing.wav"));
-    QCOMPARE(target.commands.size(), 2);
-    QCOMPARE(target.commands[1], QStringLiteral("set med time format milliseconds"));
-}
-
-void TestSoundOperations::numbersFromFailedCommandsAreZero()
-{
-    FakeTarget target;
-    target.fail = true;
-    target.reply = QStringLiteral("999");
-    mdlSound sound(target);
-    QCOMPARE(sound.SoundLength(), 0);
-    QCOMPARE(sound.SoundPosition(), 0);
-    QCOMPARE(sound.SoundSend(QStringLiteral("play med")), QString());
-}
-
-void TestSoundOperations::lengthAndPositionRaiseOverflow()
-{
-    FakeTarget target;
-    target.reply = QStringLiteral("4294967296");
-    mdlSound sound(target);
-    QVERIFY_THROWS_EXCEPTION(SoundOverflowError, sound.SoundLength());
-    QVERIFY_THROWS_EXCEPTION(SoundOverflowError, sound.SoundPosition());
-    target.reply = QString::fromUtf16(u"2147483647\0\0", 12);
-    QCOMPARE(sound.SoundLength(), 2147483647);
 }
 
 QTEST_GUILESS_MAIN(TestSoundOperations)

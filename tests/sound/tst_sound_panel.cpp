@@ -90,17 +90,11 @@ class TestSoundPanel : public QObject
     Q_OBJECT
 
 private slots:
-    void dialogSettings();
-    void choice_data();
-    void choice();
     void refusedChoiceLeavesSoundPlaying_data();
     void refusedChoiceLeavesSoundPlaying();
-    void pendingEventsRunBeforeTheName();
     void marker_data();
     void marker();
     void markerWithoutLength();
-    void endTestReadsAfresh_data();
-    void endTestReadsAfresh();
     void repeatOffStopsAtTheEnd();
     void repeatOnStartsAgain();
     void secondChoiceWhilePlaying();
@@ -109,52 +103,7 @@ private slots:
     void closeAllForExit();
     void layerFaultsStayInside();
     void realLayer();
-    void realLayerUnreadableFile();
 };
-
-void TestSoundPanel::dialogSettings()
-{
-    for (const QString &dir :
-         {QStringLiteral("/opt/quorbanex"), QStringLiteral("/opt/quorbanex/")}) {
-        SimulatedLayer layer;
-        Deck deck(layer, dir);
-        deck.choose(std::nullopt);
-        QCOMPARE(deck.dialogArguments,
-                 QStringList({"/opt/quorbanex/snd", "Выбор звукового файла...",
-                              "Файлы звука|*.mp3;*.mid;*.wav"}));
-    }
-}
-
-// A choice names the file and starts it; an empty name changes nothing (refused choices while
-// a sound plays are below).
-void TestSoundPanel::choice_data()
-{
-    QTest::addColumn<bool>("accept");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("starts");
-    QTest::addColumn<QString>("label");
-    QTest::newRow("Rain.mp3") << true << rain << true << "Sound: Rain";
-    QTest::newRow("no extension") << true << "/snd/birdsong" << true << "Sound: bird";
-    QTest::newRow("exactly four") << true << "/snd/abcd" << true << "Sound: ";
-    QTest::newRow("empty") << true << "" << false << "Sound:";
-}
-
-void TestSoundPanel::choice()
-{
-    QFETCH(bool, accept);
-    QFETCH(QString, file);
-    QFETCH(bool, starts);
-    QFETCH(QString, label);
-    SimulatedLayer layer;
-    layer.lengths[file] = 3000;
-    Deck deck(layer);
-    deck.choose(accept ? std::optional<QString>(file) : std::nullopt);
-    QCOMPARE(deck.lblSnd->text(), label);
-    QCOMPARE(deck.Timer1->isActive(), starts);
-    QCOMPARE(layer.log, starts ? startCommands(file) : QStringList());
-    QCOMPARE(deck.panel->soundPath(), starts ? file : QString());
-    QCOMPARE(deck.marker(), 186);
-}
 
 void TestSoundPanel::refusedChoiceLeavesSoundPlaying_data()
 {
@@ -183,39 +132,6 @@ void TestSoundPanel::refusedChoiceLeavesSoundPlaying()
     QCOMPARE(layer.openPath(), rain);
     QCOMPARE(deck.panel->soundPath(), rain);
     QCOMPARE(deck.marker(), 306);
-}
-
-// Events that wait while the dialog is open run once it has closed and before the new sound is
-// named: here a tick of the sound playing so far, which finds it at its end and stops the watch.
-// The new choice then starts its sound and the watch again.
-void TestSoundPanel::pendingEventsRunBeforeTheName()
-{
-    SimulatedLayer layer;
-    layer.lengths[rain] = 1000;
-    layer.lengths[wind] = 2000;
-    Deck deck(layer);
-    deck.choose(rain);
-    layer.nowMs = 1000;
-    QString labelSeenByTick;
-    deck.whileDialogOpen = [&] {
-        QMetaObject::invokeMethod(
-            deck.panel.get(),
-            [&] {
-                labelSeenByTick = deck.lblSnd->text();
-                deck.panel->Timer1_Timer();
-            },
-            Qt::QueuedConnection);
-    };
-    layer.log.clear();
-    deck.choose(wind);
-    QCOMPARE(labelSeenByTick, "Sound: Rain");
-    QStringList expected = {"status med length", "status med position", "status med length",
-                            "status med position", "close all"};
-    expected += startCommands(wind);
-    QCOMPARE(layer.log, expected);
-    QCOMPARE(deck.lblSnd->text(), "Sound: Wind");
-    QVERIFY(deck.Timer1->isActive());
-    QCOMPARE(deck.marker(), 426);
 }
 
 // The marker's left edge is (240 / length) * position + 186, rounded to the pixel; it stays on
@@ -274,38 +190,6 @@ void TestSoundPanel::markerWithoutLength()
         }
     }
     QVERIFY(layer.playing());
-}
-
-// The end test makes two reads of its own after those that placed the marker. A sound that
-// ends between the two pairs is found at its end by this tick, with the marker just short of
-// 426; a sound that is still short of its end in the second pair plays on.
-void TestSoundPanel::endTestReadsAfresh_data()
-{
-    QTest::addColumn<int>("atMs");
-    QTest::addColumn<bool>("atEnd");
-    QTest::addColumn<int>("left");
-    QTest::newRow("ends between the pairs") << 995 << true << 425; // 424.8
-    QTest::newRow("short of the end") << 985 << false << 422;      // 422.4
-}
-
-void TestSoundPanel::endTestReadsAfresh()
-{
-    QFETCH(int, atMs);
-    QFETCH(bool, atEnd);
-    QFETCH(int, left);
-    SimulatedLayer layer;
-    layer.lengths[rain] = 1000;
-    layer.msPerPositionRead = 10;
-    Deck deck(layer);
-    deck.choose(rain);
-    layer.nowMs = atMs;
-    layer.log.clear();
-    deck.panel->Timer1_Timer();
-    QCOMPARE(deck.marker(), left);
-    QCOMPARE(layer.log.mid(0, 4), QStringList({"status med length", "status med position",
-                                               "status med length", "status med position"}));
-    QCOMPARE(layer.log.mid(4), atEnd ? QStringList({"close all"}) : QStringList());
-    QCOMPARE(deck.Timer1->isActive(), !atEnd);
 }
 
 void TestSoundPanel::repeatOffStopsAtTheEnd()
@@ -501,29 +385,6 @@ void TestSoundPanel::realLayer()
     QCOMPARE(markers.last(), 426);
     QCOMPARE(media.send(QStringLiteral("status med length")), QString());
     QCOMPARE(deck.lblSnd->text(), "Sound: Дождь");
-}
-
-// A file with a sound file's name but no sound in it: named, then quietly stopped by the
-// first tick even with the repeat dot shown.
-void TestSoundPanel::realLayerUnreadableFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("broken.mp3"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(4096, 'x'));
-    file.close();
-    MediaLayer media(MediaLayer::Options{});
-    CountingTarget layer(media);
-    Deck deck(layer, dir.path());
-    deck.panel->Image22_Click();
-    deck.choose(path);
-    QCOMPARE(deck.lblSnd->text(), "Sound: broken");
-    while (deck.Timer1->isActive())
-        QTest::qWait(10);
-    QCOMPARE(layer.log.count(QStringLiteral("open \"") + path + "\" alias med"), 1);
-    QCOMPARE(deck.marker(), 186);
-    QCOMPARE(media.send(QStringLiteral("status med length")), QString());
 }
 
 QTEST_MAIN(TestSoundPanel)

@@ -25,16 +25,12 @@ class TestSoundPlayback : public QObject
 
 private slots:
     void initTestCase();
-    void fallsBackToDummyDriver();
     void playsToTheEnd_data();
     void playsToTheEnd();
     void decodersProduceSound_data();
     void decodersProduceSound();
     void opensByAnyName_data();
     void opensByAnyName();
-    void aliasStaysWithTheFirstOpen();
-    void closeAllTwiceAndReopen();
-    void playAtTheEndDoesNothing();
     void noSoundFont();
     void soundFontSearch();
     void hostileFiles_data();
@@ -137,15 +133,6 @@ void TestSoundPlayback::initTestCase()
                                      SF_FORMAT_WAV | w.format, w.rate, w.channels, w.frames));
     QVERIFY(TestMedia::writeTone(mediaPath("short.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 8000, 1,
                                  shortFrames));
-}
-
-void TestSoundPlayback::fallsBackToDummyDriver()
-{
-    MediaLayer layer(MediaLayer::Options{});
-    QCOMPARE(layer.send(openCommand(mediaPath("tone.wav"))), QStringLiteral("1"));
-    QCOMPARE(layer.audioDriver(), QStringLiteral("dummy"));
-    QCOMPARE(layer.send(QStringLiteral("play med")), QString());
-    QTRY_VERIFY_WITH_TIMEOUT(status(layer, "position") > 0, hangGuardMs);
 }
 
 void TestSoundPlayback::playsToTheEnd_data()
@@ -308,46 +295,6 @@ void TestSoundPlayback::opensByAnyName()
     MediaLayer layer;
     QCOMPARE(layer.send(openCommand(path)), QStringLiteral("1"));
     QVERIFY(status(layer, "length") > 0);
-}
-
-void TestSoundPlayback::aliasStaysWithTheFirstOpen()
-{
-    MediaLayer layer;
-    QCOMPARE(layer.send(openCommand(mediaPath("tone.wav"))), QStringLiteral("1"));
-    QCOMPARE(layer.send(openCommand(mediaPath("short.wav"))), QString());
-    QCOMPARE(status(layer, "length"), 2000);
-}
-
-void TestSoundPlayback::closeAllTwiceAndReopen()
-{
-    MediaLayer layer;
-    QCOMPARE(layer.send(openCommand(mediaPath("tone.wav"))), QStringLiteral("1"));
-    layer.send(QStringLiteral("play med"));
-    QTRY_VERIFY_WITH_TIMEOUT(status(layer, "position") > 100, hangGuardMs);
-    QCOMPARE(layer.send(QStringLiteral("close all")), QString());
-    QCOMPARE(layer.send(QStringLiteral("close all")), QString());
-    QCOMPARE(layer.send(QStringLiteral("status med position")), QString());
-    QCOMPARE(layer.send(QStringLiteral("play med")), QString());
-
-    // The next file is measured afresh, from position 0.
-    QCOMPARE(layer.send(openCommand(mediaPath("short.wav"))), QStringLiteral("1"));
-    QCOMPARE(status(layer, "length"), ms(shortFrames, 8000));
-    QCOMPARE(status(layer, "position"), 0);
-    layer.send(QStringLiteral("play med"));
-    QTRY_COMPARE_WITH_TIMEOUT(status(layer, "position"), ms(shortFrames, 8000), hangGuardMs);
-}
-
-void TestSoundPlayback::playAtTheEndDoesNothing()
-{
-    MediaLayer layer;
-    QCOMPARE(layer.send(openCommand(mediaPath("short.wav"))), QStringLiteral("1"));
-    layer.send(QStringLiteral("play med"));
-    layer.send(QStringLiteral("play med")); // playing already: no restart
-    const int length = status(layer, "length");
-    QTRY_COMPARE_WITH_TIMEOUT(status(layer, "position"), length, hangGuardMs);
-    QCOMPARE(layer.send(QStringLiteral("play med")), QString());
-    QThread::msleep(50);
-    QCOMPARE(status(layer, "position"), length);
 }
 
 void TestSoundPlayback::noSoundFont()

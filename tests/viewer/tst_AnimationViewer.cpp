@@ -13,7 +13,6 @@ class tst_AnimationViewer : public QObject
 private slots:
     void startValues();
     void doubleClickShowsTheClickedRow();
-    void doubleClickByMouse();
     void doubleClickIgnoredWithoutAClickedRow_data();
     void doubleClickIgnoredWithoutAClickedRow();
     void doubleClickOnAnUnloadableRowKeepsTheList();
@@ -27,7 +26,6 @@ private slots:
     void fileChoiceEndsQuietly();
     void markerAndCounters_data();
     void markerAndCounters();
-    void noFramesChangesNothing();
     void passCounting_data();
     void passCounting();
     void countingGoesOnWithThePlayListOff();
@@ -35,7 +33,6 @@ private slots:
     void playListSwitchTakesTheTickedNumber();
     void menuTicks_data();
     void menuTicks();
-    void menuPopsUpAtThePointer();
     void advanceWrapsToRowOne();
     void firstAdvanceAfterACommandLineShowsRowOne();
     void advanceSkipsRowsThatCannotBeLoaded_data();
@@ -108,24 +105,6 @@ void tst_AnimationViewer::doubleClickShowsTheClickedRow()
     f.viewer->Image2_Click();
     QCOMPARE(f.lb1->text(), QStringLiteral("07"));
     QCOMPARE(f.viewer->currentIndex(), qint16(3));
-}
-
-void tst_AnimationViewer::doubleClickByMouse()
-{
-    ViewerFixture f;
-    f.addRow(f.gif("a.gif", {40, 30}, 2));
-    f.addRow(f.gif("b.gif", {60, 20}, 12));
-    f.FileList->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-    QWidget *viewport = f.FileList->viewport();
-    const QPoint centre = f.FileList->visualItemRect(f.FileList->topLevelItem(1)).center();
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, centre);
-    QCOMPARE(f.viewer->clickedRowNumber(), 2);
-    QTest::mouseDClick(f.window->windowHandle(), Qt::LeftButton, {},
-                       viewport->mapTo(f.window.get(), centre));
-    QTRY_VERIFY(f.FileList->isHidden());
-    QCOMPARE(f.lb1->text(), QStringLiteral("12"));
-    QCOMPARE(f.viewer->currentIndex(), qint16(2));
 }
 
 void tst_AnimationViewer::doubleClickIgnoredWithoutAClickedRow_data()
@@ -337,20 +316,6 @@ void tst_AnimationViewer::markerAndCounters()
     QCOMPARE(f.Label4->text(), QStringLiteral("01"));
 }
 
-void tst_AnimationViewer::noFramesChangesNothing()
-{
-    ViewerFixture f;
-    f.im1->move(77, 500);
-    f.Label4->setText("xx");
-    f.viewer->AniGIF_FrameChanged();
-    f.chooserAnswer = f.missing("gone.gif");
-    f.viewer->Image2_Click();
-    f.viewer->AniGIF_FrameChanged();
-    QCOMPARE(f.im1->pos(), QPoint(77, 500));
-    QCOMPARE(f.lb2->text(), QStringLiteral("00"));
-    QCOMPARE(f.Label4->text(), QStringLiteral("xx"));
-}
-
 void tst_AnimationViewer::passCounting_data()
 {
     QTest::addColumn<int>("menuEntry"); // -1: the repeat switch (Loops 0)
@@ -514,17 +479,6 @@ void tst_AnimationViewer::menuTicks()
     f.viewer->q1_Click(-1);
     QCOMPARE(f.display->Loops(), qint16(loops));
     QVERIFY(f.q1[size_t(entry)]->isChecked());
-}
-
-void tst_AnimationViewer::menuPopsUpAtThePointer()
-{
-    ViewerFixture f;
-    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-    QCursor::setPos(QPoint(300, 400));
-    f.viewer->Image21_Click();
-    QTRY_VERIFY(f.q->isVisible());
-    QCOMPARE(f.q->actions().size(), 6);
-    f.q->close();
 }
 
 void tst_AnimationViewer::advanceWrapsToRowOne()

@@ -16,10 +16,6 @@ private slots:
     void initTestCase();
     void pygif_data();
     void pygif();
-    void corpusLoadsWithoutCrash_data();
-    void corpusLoadsWithoutCrash();
-    void prefixesOfRealFiles_data();
-    void prefixesOfRealFiles();
 
 private:
     QString m_root;
@@ -222,60 +218,6 @@ void tst_GifConformance::pygif()
         QCOMPARE(gif.loopCount(), -1); // no extension: shown once
     else
         QCOMPARE(gif.loopCount(), expected.loopCount.toInt());
-}
-
-void tst_GifConformance::corpusLoadsWithoutCrash_data()
-{
-    QTest::addColumn<QString>("path");
-    QDirIterator it(m_root, {"*.gif"}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QTest::newRow(qPrintable(QDir(m_root).relativeFilePath(path))) << path;
-    }
-}
-
-void tst_GifConformance::corpusLoadsWithoutCrash()
-{
-    QFETCH(QString, path);
-    GifDecoder gif;
-    if (gif.loadFile(path)) {
-        QVERIFY(gif.frameCount() > 0);
-        showEveryFrame(gif);
-        QCOMPARE(gif.stats().giflibSavedImages, 0);
-    } else {
-        QCOMPARE(gif.frameCount(), 0);
-    }
-}
-
-void tst_GifConformance::prefixesOfRealFiles_data()
-{
-    QTest::addColumn<QString>("path");
-    for (const char *file :
-         {"image-gif-tests/samples/beacon.gif", "image-gif-tests/samples/anim-gr.gif",
-          "image-gif-tests/samples/moon_impact.gif",
-          "pygif-test-suite/dispose-restore-previous.gif", "pygif-test-suite/interlace.gif"})
-        QTest::newRow(file) << m_root + "/" + file;
-}
-
-// Every prefix up to 4 KiB, then every 61st: each loads or is refused, and what loads shows.
-void tst_GifConformance::prefixesOfRealFiles()
-{
-    QFETCH(QString, path);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray whole = file.readAll();
-    int lastCount = 0;
-    for (qsizetype cut = 0; cut <= whole.size(); cut += cut < 4096 ? 1 : 61) {
-        GifDecoder gif;
-        if (gif.loadData(whole.left(cut))) {
-            QVERIFY(gif.frameCount() >= lastCount);
-            lastCount = gif.frameCount();
-            gif.showFrame(gif.frameCount() - 1);
-        }
-    }
-    GifDecoder gif;
-    QVERIFY(gif.loadData(whole));
-    QVERIFY(gif.frameCount() >= lastCount);
 }
 
 QTEST_GUILESS_MAIN(tst_GifConformance)

@@ -19,7 +19,6 @@ class tst_GifFastLzw : public QObject
 private slots:
     void equalsGiflib_data();
     void equalsGiflib();
-    void givesUpOnDataCutShort();
 };
 
 namespace {
@@ -165,22 +164,6 @@ void tst_GifFastLzw::equalsGiflib()
         QVERIFY2(wrong == 0, qPrintable(QString("image %1: %2 rows differ").arg(i).arg(wrong)));
         QVERIFY2(whole, qPrintable(QString("image %1 given up").arg(i)));
         QCOMPARE(handed, images[i].record.rect.height());
-    }
-}
-
-void tst_GifFastLzw::givesUpOnDataCutShort()
-{
-    const QByteArray bytes = generated(256, QSize(203, 61), false, 1);
-    const std::vector<Image> images = giflibImages(bytes);
-    QVERIFY(!images.empty());
-    const Image &image = images.back();
-    const qint64 dataEnd = bytes.size() - 1; // before the trailer
-    for (const qint64 cut : {image.record.dataOffset, image.record.dataOffset + 300,
-                             (image.record.dataOffset + dataEnd) / 2, dataEnd - 2}) {
-        int handed = 0, wrong = 0;
-        QVERIFY(!decodeAndCompare(bytes.left(cut), image, handed, wrong));
-        QCOMPARE(wrong, 0);
-        QVERIFY(handed < image.record.rect.height());
     }
 }
 

@@ -13,10 +13,8 @@ private slots:
     void pressActsAndLooksPressed();
     void releaseElsewhereRestoresTheButton();
     void stopWhilePlayingRewinds();
-    void pauseThenPlayGoesOn();
     void stepsNeitherWrapNorClamp_data();
     void stepsNeitherWrapNorClamp();
-    void stepOntoTheLastFrameMovesThroughTheList();
     void buttonsWithoutAnAnimation();
 
 private:
@@ -127,27 +125,6 @@ void tst_TransportButtons::stopWhilePlayingRewinds()
     QCOMPARE(f.display->Frame(), qint16(0));
 }
 
-void tst_TransportButtons::pauseThenPlayGoesOn()
-{
-    ViewerFixture f;
-    f.chooserAnswer = f.gif("five.gif", {20, 20}, 5, 2);
-    f.viewer->Image8_Click();
-    QSignalSpy reports(f.display, &AniGIF::FrameChanged);
-    f.viewer->Image2_Click();
-    QTRY_VERIFY(reports.count() >= 2);
-    f.transport->Image7_MouseDown();
-    f.transport->Image7_MouseUp();
-    const int halted = f.display->Frame();
-    const auto seen = reports.count();
-    QTest::qWait(200);
-    QCOMPARE(reports.count(), seen);
-    QCOMPARE(int(f.display->Frame()), halted);
-    f.transport->Image4_MouseDown();
-    f.transport->Image4_MouseUp();
-    QTRY_VERIFY(reports.count() > seen);
-    QCOMPARE(reports.at(seen).at(0).toInt(), (halted + 1) % 5);
-}
-
 void tst_TransportButtons::stepsNeitherWrapNorClamp_data()
 {
     QTest::addColumn<int>("from");
@@ -185,22 +162,6 @@ void tst_TransportButtons::stepsNeitherWrapNorClamp()
     QCOMPARE(f.im1->pos(), QPoint(marker, 500));
     QCOMPARE(f.lb2->text(), ViewerFormulas::counterText(frame));
     QCOMPARE(int(f.viewer->loopCounter()), loopCounter);
-}
-
-void tst_TransportButtons::stepOntoTheLastFrameMovesThroughTheList()
-{
-    ViewerFixture f;
-    f.addRow(f.gif("four.gif", {20, 20}, 4));
-    f.addRow(f.gif("three.gif", {30, 30}, 3));
-    f.doubleClickRow(1);
-    f.viewer->Image9_Click();
-    f.display->Stop();
-    f.display->setFrame(2);
-    f.transport->Image5_MouseDown();
-    f.transport->Image5_MouseUp();
-    QCOMPARE(f.viewer->currentIndex(), qint16(2));
-    QCOMPARE(f.display->FrameCount(), qint16(3));
-    QCOMPARE(f.lb1->text(), QStringLiteral("03"));
 }
 
 void tst_TransportButtons::buttonsWithoutAnAnimation()
