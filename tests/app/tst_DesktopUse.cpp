@@ -251,8 +251,8 @@ void tst_DesktopUse::spacePlaysAndPauses()
     QCOMPARE(form->lb2->text(), QStringLiteral("00"));
 }
 
-// L swaps list and display; Ctrl+A selects every row only while the list shows; Delete
-// removes the selected rows.
+// L swaps list and display; Ctrl+A selects every row only while the list shows, and the
+// unselect button clears the selection; Delete removes the selected rows.
 void tst_DesktopUse::listKeys()
 {
     addRows(4);
@@ -260,6 +260,10 @@ void tst_DesktopUse::listKeys()
     QCOMPARE(form->FileList->selectedItems().size(), 0);
     QTest::keyClick(form.get(), Qt::Key_L);
     QVERIFY(form->FileList->isVisible());
+    QTest::keyClick(form.get(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(form->FileList->selectedItems().size(), 4);
+    form->Image15->clickFromKeyboard();
+    QCOMPARE(form->FileList->selectedItems().size(), 0);
     QTest::keyClick(form.get(), Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(form->FileList->selectedItems().size(), 4);
     form->FileList->topLevelItem(2)->setSelected(false);
