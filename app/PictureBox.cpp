@@ -8,10 +8,10 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PictureBox::setPicture(const QImage &picture, const QImage &screenCopy)
+void PictureBox::setPicture(const QImage &picture)
 {
     m_image = picture;
-    m_screenCopy = screenCopy;
+    m_screenCopy = QImage();
     resize(picture.size());
     update();
 }

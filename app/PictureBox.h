@@ -12,9 +12,9 @@ class PictureBox : public QWidget
 public:
     explicit PictureBox(QWidget *parent = nullptr);
 
-    // The box takes the size of its picture. `screenCopy` is the same picture in a format the
-    // screen takes as it is, when the caller has one ready; else one is made on first paint.
-    void setPicture(const QImage &picture, const QImage &screenCopy = QImage());
+    // The box takes the size of its picture. A picture in a format the screen does not take as
+    // it is is converted once, on first paint.
+    void setPicture(const QImage &picture);
     const QImage &picture() const { return m_image; }
 
     void setBackColor(const QColor &colour);
