@@ -6,18 +6,24 @@
 #include <array>
 #include <mutex>
 
-// The resources live in a static library: they are registered before the first lookup.
 static void registerResources()
 {
     Q_INIT_RESOURCE(resources);
+}
+
+// The resources live in a static library: they are registered before the first lookup, by
+// whichever thread looks first.
+static void ensureResourcesRegistered()
+{
+    static std::once_flag registered;
+    std::call_once(registered, registerResources);
 }
 
 namespace {
 
 QImage decode(const QString &fileName)
 {
-    static std::once_flag registered;
-    std::call_once(registered, registerResources);
+    ensureResourcesRegistered();
     // Only the built-in PNG reader: asking every image plugin whether it knows the data would
     // load them all.
     QImageReader reader(QStringLiteral(":/skin/") + fileName, "png");
@@ -33,8 +39,7 @@ QImage decode(const QString &fileName)
 // PNG instead.
 QImage embeddedScreenCopy(const QString &name)
 {
-    static std::once_flag registered;
-    std::call_once(registered, registerResources);
+    ensureResourcesRegistered();
     const QResource copy(QStringLiteral(":/skin/") + name + QStringLiteral(".rgb32"));
     constexpr qint64 HeaderSize = 8;
     if (Q_BYTE_ORDER != Q_LITTLE_ENDIAN || !copy.isValid() ||
