@@ -14,8 +14,8 @@ class AudioOutput
 public:
     static constexpr int rate = 44100;
     static constexpr int channels = 2;
-    // Frames per device buffer; the position moves in steps of this (about 12 ms).
-    static constexpr int bufferFrames = 512;
+    // Frames per device buffer (about 46 ms); the position moves in steps of this.
+    static constexpr int bufferFrames = 2048;
 
     AudioOutput() = default;
     ~AudioOutput();
