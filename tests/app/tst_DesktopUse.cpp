@@ -252,7 +252,8 @@ void tst_DesktopUse::spacePlaysAndPauses()
 }
 
 // L swaps list and display; Ctrl+A selects every row only while the list shows, and the
-// unselect button clears the selection; Delete removes the selected rows.
+// unselect button clears the selection; Delete removes the selected rows; the add button
+// opens the folder dialog.
 void tst_DesktopUse::listKeys()
 {
     addRows(4);
@@ -270,6 +271,20 @@ void tst_DesktopUse::listKeys()
     QTest::keyClick(form.get(), Qt::Key_Delete);
     QCOMPARE(FileListRows::rowCount(form->FileList), 1);
     QCOMPARE(FileListRows::row(form->FileList, 1)->text(0), QStringLiteral("row3"));
+
+    QString opened;
+    QTimer closer; // fires inside the dialog's own event loop
+    closer.setSingleShot(true);
+    connect(&closer, &QTimer::timeout, this, [&opened] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            opened = QString::fromLatin1(dialog->metaObject()->className());
+            dialog->close();
+        }
+    });
+    closer.start(0);
+    form->Image12->clickFromKeyboard();
+    QCOMPARE(opened, QStringLiteral("FolderImportDialog"));
+    QCOMPARE(FileListRows::rowCount(form->FileList), 1);
 }
 
 void tst_DesktopUse::naturalOrder_data()
