@@ -53,12 +53,9 @@ void tst_HiDpiOnX11::everythingScalesTogether()
     const QImage before = RootWindowImage::grab(display.get());
 
     QProcess program;
-    QProcessEnvironment environment = server.environment();
-    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
-    program.setProcessEnvironment(environment);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(QStringLiteral(QX_BINARY_DIR "/quorbanex"));
-    QVERIFY(program.waitForStarted());
+    QProcessEnvironment scaled;
+    scaled.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+    QVERIFY(server.startProgram(program, scaled));
     auto stop = qScopeGuard([&] {
         program.kill();
         program.waitForFinished(5000);

@@ -37,10 +37,7 @@ void tst_ShapeOnX11::windowShapeAndPixels()
     const QImage before = RootWindowImage::grab(display.get());
 
     QProcess program;
-    program.setProcessEnvironment(server.environment());
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(QStringLiteral(QX_BINARY_DIR "/quorbanex"));
-    QVERIFY(program.waitForStarted());
+    QVERIFY(server.startProgram(program));
     auto stop = qScopeGuard([&] {
         program.kill();
         program.waitForFinished(5000);
@@ -129,10 +126,7 @@ void tst_ShapeOnX11::mapsOnEveryStart()
     constexpr int starts = 60;
     for (int start = 1; start <= starts; ++start) {
         QProcess program;
-        program.setProcessEnvironment(server.environment());
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(QStringLiteral(QX_BINARY_DIR "/quorbanex"));
-        QVERIFY(program.waitForStarted());
+        QVERIFY(server.startProgram(program));
         QElapsedTimer waited;
         waited.start();
         while (ProgramWindow::find(display.get()) == 0 && program.state() == QProcess::Running &&

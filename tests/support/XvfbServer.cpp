@@ -48,6 +48,16 @@ QProcessEnvironment XvfbServer::environment() const
     return env;
 }
 
+bool XvfbServer::startProgram(QProcess &program, const QProcessEnvironment &extra) const
+{
+    QProcessEnvironment env = environment();
+    env.insert(extra);
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QStringLiteral(QX_PROGRAM));
+    return program.waitForStarted();
+}
+
 bool XvfbServer::xdotool(const QStringList &arguments) const
 {
     QProcess tool;

@@ -21,6 +21,9 @@ public:
     QString errorText() const { return m_error; }
     // The environment of a program that should run on this server.
     QProcessEnvironment environment() const;
+    // Starts the real program on this server, its output forwarded to the test's, with `extra`
+    // added to its environment; false when it does not start.
+    bool startProgram(QProcess &program, const QProcessEnvironment &extra = {}) const;
     // Runs xdotool with `arguments` on this server; false when it fails or is not installed.
     bool xdotool(const QStringList &arguments) const;
     // xdotool's arguments that move the pointer to `p`.
