@@ -10,8 +10,8 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 
 void PictureBox::setPicture(const QImage &picture)
 {
-    m_image = picture;
-    m_screenCopy = QImage();
+    m_image = picture.convertToFormat(
+        picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     resize(picture.size());
     update();
 }
@@ -36,14 +36,11 @@ QRect PictureBox::innerRect() const
 
 void PictureBox::paintEvent(QPaintEvent *event)
 {
-    if (m_screenCopy.isNull() && !m_image.isNull())
-        m_screenCopy = m_image.convertToFormat(
-            m_image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     QPainter painter(this);
-    if (m_screenCopy.isNull() || !m_screenCopy.rect().contains(event->rect()))
+    if (m_image.isNull() || !m_image.rect().contains(event->rect()))
         painter.fillRect(event->rect(), m_backColor);
-    if (!m_screenCopy.isNull())
-        painter.drawImage(event->rect().topLeft(), m_screenCopy, event->rect());
+    if (!m_image.isNull())
+        painter.drawImage(event->rect().topLeft(), m_image, event->rect());
     if (m_border) {
         painter.setPen(BorderColour);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));

@@ -12,8 +12,8 @@ class PictureBox : public QWidget
 public:
     explicit PictureBox(QWidget *parent = nullptr);
 
-    // The box takes the size of its picture. A picture in a format the screen does not take as
-    // it is is converted once, on first paint.
+    // The box takes the size of its picture. The picture is kept in a format the screen takes as
+    // it is, converted here if it comes in another (its pixels read the same).
     void setPicture(const QImage &picture);
     const QImage &picture() const { return m_image; }
 
@@ -39,7 +39,6 @@ protected:
 
 private:
     QImage m_image;
-    QImage m_screenCopy;
     QColor m_backColor;
     bool m_border = false;
 };
