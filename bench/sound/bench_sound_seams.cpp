@@ -182,6 +182,7 @@ int main(int argc, char **argv)
         while (QFile(recording).size() <= 44 && wait.elapsed() < 60000)
             QThread::msleep(20);
 
+        layer.setRepeat(true);
         SoundWatch watch(sound);
         watch.start(m.path);
         const std::int32_t lengthMs = sound.SoundLength();
@@ -199,7 +200,10 @@ int main(int argc, char **argv)
             if (sleep > 0)
                 QThread::msleep(std::uint32_t(sleep));
             nextTick += SoundWatch::tickIntervalMs;
-            if (watch.tick(restarts < repeats).restarted)
+            // As the window does: the layer hears of the switch, and the watch acts on it.
+            const bool repeat = restarts < repeats;
+            layer.setRepeat(repeat);
+            if (watch.tick(repeat).restarted)
                 ++restarts;
         }
         sound.SoundCloseAll();
