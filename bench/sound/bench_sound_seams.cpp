@@ -74,7 +74,9 @@ private:
 };
 
 // The seams in a recording of passes of `passFrames` each, in milliseconds.
-std::vector<double> seams(const QString &recording, std::int64_t passFrames)
+// `inside` gets the longest quiet run within the passes (20 ms from either end), which shows
+// what dropouts of a busy machine alone put into the sound.
+std::vector<double> seams(const QString &recording, std::int64_t passFrames, double &inside)
 {
     SF_INFO info{};
     SNDFILE *f = sf_open(QFile::encodeName(recording).constData(), SFM_READ, &info);
@@ -112,6 +114,14 @@ std::vector<double> seams(const QString &recording, std::int64_t passFrames)
         if (to <= from)
             break;
         out.push_back(double(bestLength) * 1000.0 / info.samplerate);
+        std::int64_t quiet = 0;
+        const std::int64_t margin = info.samplerate / 50;
+        for (std::int64_t i = start + margin; i < std::min(frames, start + passFrames - margin);
+             ++i) {
+            run = loud(i) ? 0 : run + 1;
+            quiet = std::max(quiet, run);
+        }
+        inside = std::max(inside, double(quiet) * 1000.0 / info.samplerate);
         start = bestLength > 2 ? bestEnd : expected;
     }
     return out;
@@ -171,7 +181,8 @@ int main(int argc, char **argv)
     MediaLayer layer;
     mdlSound sound(layer);
     std::printf("%d repeats of a 1 s sound each, heard at a PulseAudio null sink\n", repeats);
-    std::printf("%-16s %12s %12s %8s\n", "seams", "median (ms)", "max (ms)", "seams");
+    std::printf("%-16s %12s %12s %12s   %s\n", "seams", "median (ms)", "max (ms)", "inside (ms)",
+                "each seam (ms)");
     for (const Media &m : media) {
         const QString recording = m.path + QStringLiteral(".rec.wav");
         QProcess *recorder =
@@ -210,15 +221,19 @@ int main(int argc, char **argv)
         QThread::msleep(500); // the device's buffer drains into the sink
         helpers.stop(recorder);
 
-        std::vector<double> s = seams(recording, std::int64_t(lengthMs) * rate / 1000);
+        double inside = 0;
+        std::vector<double> s = seams(recording, std::int64_t(lengthMs) * rate / 1000, inside);
         if (s.empty()) {
             std::printf("%-16s %12s\n", m.label, "no recording");
             continue;
         }
         std::vector<double> sorted = s;
         std::sort(sorted.begin(), sorted.end());
-        std::printf("%-16s %12.1f %12.1f %8zu\n", m.label, sorted[sorted.size() / 2], sorted.back(),
-                    s.size());
+        std::printf("%-16s %12.1f %12.1f %12.1f   ", m.label, sorted[sorted.size() / 2],
+                    sorted.back(), inside);
+        for (double seam : s)
+            std::printf(" %.0f", seam);
+        std::printf("\n");
     }
     return 0;
 }
