@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 // A sound file opened for decoding. Decoders are made on the caller's thread; read() then runs
@@ -16,4 +17,10 @@ public:
     virtual std::int64_t lengthFrames() const = 0;
     // Writes up to `frames` interleaved float frames; returns how many, 0 at the end.
     virtual int read(float *out, int frames) = 0;
+    // Goes back to the first frame, so that the sound can play again at once; runs on the audio
+    // thread, between reads. False when the decoder cannot go back.
+    virtual bool rewind() = 0;
+    // Where to look, while decoding, whether a rewind will follow the end; the flag outlives
+    // the decoder. Decoders that end differently when nothing follows use it.
+    virtual void watchRepeat(const std::atomic<bool> *repeat) { (void)repeat; }
 };

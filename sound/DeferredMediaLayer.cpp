@@ -49,6 +49,13 @@ int DeferredMediaLayer::sendString(const QString &command, QChar *reply, int cap
     return m_layer->sendString(command, reply, capacity);
 }
 
+void DeferredMediaLayer::setRepeat(bool on)
+{
+    m_repeat = on;
+    if (m_layer)
+        m_layer->setRepeat(on);
+}
+
 QString DeferredMediaLayer::openProblem() const
 {
     if (m_layer)
@@ -72,6 +79,8 @@ bool DeferredMediaLayer::load()
             continue;
         }
         m_layer.reset(create());
+        if (m_layer)
+            m_layer->setRepeat(m_repeat);
         return m_layer != nullptr;
     }
     qCWarning(lcSoundModule) << "no sound module among" << m_candidates;

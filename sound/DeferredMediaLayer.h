@@ -24,6 +24,8 @@ public:
     DeferredMediaLayer &operator=(const DeferredMediaLayer &) = delete;
 
     int sendString(const QString &command, QChar *reply, int capacity) override;
+    // Kept until the layer is loaded, then passed on.
+    void setRepeat(bool on) override;
     // The layer's own reason, or the missing module once loading it has failed.
     QString openProblem() const override;
 
@@ -36,5 +38,6 @@ private:
 
     QStringList m_candidates;
     bool m_tried = false;
+    bool m_repeat = false;
     std::unique_ptr<MediaCommandTarget> m_layer;
 };

@@ -59,12 +59,43 @@ std::int64_t MediaLayer::framesHandedOut() const
     return current ? current->framesHandedOut() : 0;
 }
 
+void MediaLayer::setRepeat(bool on)
+{
+    m_repeat = on;
+    if (!on && m_closePending)
+        closeCurrent();
+    if (Playback *current = m_output->current())
+        current->setRepeat(on);
+}
+
+void MediaLayer::closeCurrent()
+{
+    m_closePending = false;
+    m_currentPath.clear();
+    m_output->exchange(nullptr);
+}
+
 std::optional<QString> MediaLayer::execute(const MediaCommand &command)
 {
+    // The replay of a sound that runs on into its next pass: "close all" leaves it playing, and
+    // the open of the same file that follows takes it up where it is, instead of opening the
+    // file and the decoders afresh and waiting for the device. Anything else closes it first.
+    if (m_closePending) {
+        if (command.verb == MediaCommand::Verb::Open && command.path == m_currentPath) {
+            m_closePending = false;
+            m_openProblem.clear();
+            m_output->current()->notePassEnds();
+            return QStringLiteral("1");
+        }
+        closeCurrent();
+    }
     Playback *current = m_output->current();
     switch (command.verb) {
     case MediaCommand::Verb::CloseAll:
-        m_output->exchange(nullptr);
+        if (current && m_repeat && current->passEndPending() && !current->ended())
+            m_closePending = true;
+        else
+            closeCurrent();
         return QString();
     case MediaCommand::Verb::Open:
         if (current || !open(command.path))
@@ -134,6 +165,8 @@ bool MediaLayer::open(const QString &path)
         m_openProblem = QStringLiteral("файл повреждён или не поддерживается");
         return false;
     }
+    playback->setRepeat(m_repeat);
     m_output->exchange(std::move(playback));
+    m_currentPath = path;
     return true;
 }

@@ -23,6 +23,11 @@ class MidiSynth;
 //   status med length                  length in milliseconds                   reply digits
 //   status med position                position in milliseconds                 reply digits
 //
+// With the repeat switch on (setRepeat), a sound runs on into its next pass at its end, and
+// reports its position as its length until the replay comes: "close all" then leaves it
+// playing, and an open of the same path right after takes it up again (reply "1", position
+// within the new pass). Any other command after such a "close all" closes it first.
+//
 // Keywords may be in any letter case and separated by several blanks. Any other text, and any
 // command that fails (nothing open, alias already open, a file that does not open), answers
 // with an error and empty text. Paths are Unicode; they reach the file system in the locale's
@@ -44,6 +49,7 @@ public:
     QString send(const QString &command);
     int sendString(const QString &command, QChar *reply, int capacity) override;
     QString openProblem() const override { return m_openProblem; }
+    void setRepeat(bool on) override;
 
     // For diagnostics and benchmarks.
     QString audioDriver() const;
@@ -54,8 +60,13 @@ public:
 private:
     std::optional<QString> execute(const MediaCommand &command);
     bool open(const QString &path);
+    void closeCurrent();
 
     std::unique_ptr<MidiSynth> m_synth;
     std::unique_ptr<AudioOutput> m_output;
     QString m_openProblem;
+    QString m_currentPath;
+    bool m_repeat = false;
+    // "close all" found the sound already in its next pass; it plays on until the next command.
+    bool m_closePending = false;
 };

@@ -49,6 +49,8 @@ struct TrackTiming
     std::uint64_t lastTick = 0;
     std::map<std::uint64_t, std::uint32_t> tempos; // tick -> microseconds per quarter note
     bool malformed = false;
+    // Where its end-of-track event starts, or the length of its bytes when it has none.
+    std::size_t end = 0;
 };
 
 int channelDataBytes(unsigned status)
@@ -71,6 +73,7 @@ TrackTiming scanTrack(Reader r)
         return t;
     };
     while (!r.atEnd()) {
+        t.end = r.pos();
         const auto delta = r.vlq();
         if (!delta || r.atEnd())
             return malformed();
@@ -98,7 +101,7 @@ TrackTiming scanTrack(Reader r)
             }
             t.lastTick = tick;
             if (type == 0x2f)
-                break;
+                return t;
             running = 0;
         } else if (status == 0xf0 || status == 0xf7) {
             const auto len = r.vlq();
@@ -120,6 +123,7 @@ TrackTiming scanTrack(Reader r)
             running = status;
         }
     }
+    t.end = r.pos();
     return t;
 }
 
@@ -129,11 +133,39 @@ struct Scan
 {
     std::uint32_t division = 0;
     std::vector<TrackTiming> tracks;
-    bool malformed = false;
+    QByteArray data; // the Standard MIDI File itself
+    // Where each track's bytes lie in it, as far as the file holds them.
+    std::vector<std::pair<qsizetype, qsizetype>> bodies;
 };
 
-std::optional<Scan> scanFile(const QByteArray &data)
+// A RIFF MIDI file ("RIFF" ... "RMID") carries the Standard MIDI File in its "data" chunk.
+QByteArray unwrapped(const QByteArray &data)
 {
+    if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "RMID")
+        return data;
+    Reader r(reinterpret_cast<const unsigned char *>(data.constData()), std::size_t(data.size()));
+    r.skip(12);
+    while (r.has(8)) {
+        const QByteArray id = data.mid(qsizetype(r.pos()), 4);
+        r.skip(4);
+        std::uint32_t length = 0;
+        for (int i = 0; i < 4; ++i)
+            length |= std::uint32_t(r.byte()) << (8 * i);
+        if (id == "data")
+            return data.mid(qsizetype(r.pos()), qsizetype(std::min<std::size_t>(
+                                                    length, std::size_t(data.size()) - r.pos())));
+        r.skip(std::size_t(length) + (length & 1));
+    }
+    return {};
+}
+
+// Chunks of other kinds (karaoke or sequencer data) are passed over wherever they stand; a
+// chunk length that runs past the end of the file takes what is there.
+std::optional<Scan> scanFile(const QByteArray &file)
+{
+    Scan scan;
+    scan.data = unwrapped(file);
+    const QByteArray &data = scan.data;
     Reader r(reinterpret_cast<const unsigned char *>(data.constData()), std::size_t(data.size()));
     if (!r.has(14) || data.left(4) != "MThd")
         return std::nullopt;
@@ -148,32 +180,32 @@ std::optional<Scan> scanFile(const QByteArray &data)
     if (format > 2 || trackCount == 0 || division == 0)
         return std::nullopt;
 
-    Scan scan;
     scan.division = division;
-    // FluidSynth's reader takes the header as 14 bytes, reads the high byte of the track count
-    // as if it were worth 65536, loops without end on a chunk of another kind whose length
-    // leads back into itself, and takes lengths from 2 GB up as negative.
-    scan.malformed = headerLength != 6 || trackCount > 0xff;
-    std::vector<TrackTiming> &tracks = scan.tracks;
-    while (tracks.size() < trackCount && r.has(8)) {
+    while (scan.tracks.size() < trackCount && r.has(8)) {
         const bool isTrack = data.mid(qsizetype(r.pos()), 4) == "MTrk";
         r.skip(4);
         const std::uint32_t length = r.be(4);
-        if (!isTrack || length >= 0x80000000u)
-            scan.malformed = true;
         const std::size_t start = r.pos();
-        const std::size_t available = std::size_t(data.size()) - start;
-        const std::size_t bodyLength = std::min<std::size_t>(length, available);
+        const std::size_t bodyLength =
+            std::min<std::size_t>(length, std::size_t(data.size()) - start);
         if (isTrack) {
-            tracks.push_back(scanTrack(Reader(
+            scan.tracks.push_back(scanTrack(Reader(
                 reinterpret_cast<const unsigned char *>(data.constData()) + start, bodyLength)));
-            scan.malformed = scan.malformed || tracks.back().malformed;
+            scan.bodies.emplace_back(qsizetype(start), qsizetype(bodyLength));
         }
         r.skip(bodyLength);
     }
-    if (tracks.empty())
+    if (scan.tracks.empty())
         return std::nullopt;
     return scan;
+}
+
+QByteArray be32(std::uint32_t v)
+{
+    QByteArray out(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        out[i] = char((v >> (8 * (3 - i))) & 0xff);
+    return out;
 }
 
 } // namespace
@@ -181,7 +213,42 @@ std::optional<Scan> scanFile(const QByteArray &data)
 bool MidiFile::isMalformed(const QByteArray &data)
 {
     const std::optional<Scan> scan = scanFile(data);
-    return scan && scan->malformed;
+    if (!scan)
+        return false;
+    if (scan->tracks.size() > std::size_t(maxTracks))
+        return true;
+    return std::any_of(scan->tracks.begin(), scan->tracks.end(),
+                       [](const TrackTiming &t) { return t.malformed; });
+}
+
+// A six-byte header of format 1, a first track of our own that sets the tempo the file starts
+// at, then the file's tracks with their true lengths. Every track ends long after any sound (its
+// own end-of-track event, or its last byte, gives way to one far later): once all its tracks
+// have ended the player resets the synth, which would cut notes still sounding at the end.
+QByteArray MidiFile::playableCopy(const QByteArray &data)
+{
+    const std::optional<Scan> scan = scanFile(data);
+    if (!scan)
+        return {};
+    const QByteArray first = QByteArray("\x00\xff\x51\x03\x07\xa1\x20"
+                                        "\xff\xff\xff\x7f\xff\x2f\x00",
+                                        14);
+    const auto tracks = std::uint32_t(scan->tracks.size() + 1);
+    QByteArray out = "MThd" + be32(6);
+    out += char(0);
+    out += char(1);
+    out += char(tracks >> 8);
+    out += char(tracks & 0xff);
+    out += char(scan->division >> 8);
+    out += char(scan->division & 0xff);
+    out += "MTrk" + be32(std::uint32_t(first.size())) + first;
+    const QByteArray farEnd("\xff\xff\xff\x7f\xff\x2f\x00", 7);
+    for (std::size_t i = 0; i < scan->bodies.size(); ++i) {
+        const QByteArray body =
+            scan->data.mid(scan->bodies[i].first, qsizetype(scan->tracks[i].end)) + farEnd;
+        out += "MTrk" + be32(std::uint32_t(body.size())) + body;
+    }
+    return out;
 }
 
 std::optional<double> MidiFile::durationMicroseconds(const QByteArray &data)

@@ -18,7 +18,7 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString &path)
     d->m_handle = mpg123_new(nullptr, &err);
     if (!d->m_handle)
         return nullptr;
-    mpg123_param(d->m_handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    mpg123_param(d->m_handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0);
     // Every rate is allowed, always as signed 16-bit samples; the audio path converts.
     mpg123_format_none(d->m_handle);
     const long *rates = nullptr;
@@ -91,4 +91,15 @@ int Mp3Decoder::read(float *out, int frames)
     }
     m_framesRead += done;
     return done;
+}
+
+// Seeking to the first sample uses the frame index of the scan; in gapless mode libmpg123 cuts
+// the encoder's delay again, so the next pass starts with the same sample as the first.
+bool Mp3Decoder::rewind()
+{
+    if (mpg123_seek(m_handle, 0, SEEK_SET) != 0)
+        return false;
+    m_framesRead = 0;
+    m_failed = false;
+    return true;
 }

@@ -20,6 +20,7 @@ public:
     int channels() const override { return m_channels; }
     std::int64_t lengthFrames() const override { return m_frames; }
     int read(float *out, int frames) override;
+    bool rewind() override;
 
 private:
     Mp3Decoder() = default;

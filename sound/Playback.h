@@ -12,9 +12,15 @@ struct _SDL_AudioStream;
 // float stereo at the output rate. Made on the caller's thread; render() runs on the audio
 // thread; the position and end are read from any thread.
 //
-// The position is the number of frames handed to the device, in milliseconds. It stays below
-// the length until the last frame has been handed over, then equals the length; it never goes
-// back.
+// The position is the number of frames of the current pass handed to the device, in
+// milliseconds. It stays below the length until the last frame has been handed over, then
+// equals the length; within a pass it never goes back.
+//
+// With repeat on, the next pass follows the last frame of this one at once: the decoder goes
+// back to its start inside the audio thread and the stream runs on, so no close and open of a
+// file, no wait for the watch and no device buffer lies between two passes. The end of each
+// pass is counted instead; until the watch takes note of it, the position reads as the length,
+// so the watch finds the end as if the sound had stopped there.
 class Playback
 {
 public:
@@ -32,11 +38,24 @@ public:
 
     void play() { m_playing.store(true); }
 
+    // Whether the next pass follows at the end (any thread). Switched off while the end of a
+    // pass waits to be noted, it ends the sound there: the next pass falls silent at once.
+    void setRepeat(bool on);
+    // A pass has ended in repeat and the next one plays, but passEndsNoted() has not been called
+    // since: the position reads as the length meanwhile.
+    bool passEndPending() const { return m_passEnds.load() != m_passEndsNoted; }
+    // Notes every pass end so far; the position is that of the pass now playing from here on.
+    // Called from one thread (the one that reads the position).
+    void notePassEnds() { m_passEndsNoted = m_passEnds.load(); }
+
     // Fills `frames` stereo float frames at the output rate: sound while playing, then silence.
     void render(float *out, int frames);
 
 private:
     Playback() = default;
+    // Decodes one chunk into the stream; at the decoder's end with repeat on, pads a pass that
+    // came out short to its full length and rewinds. Audio thread.
+    void feed();
 
     std::unique_ptr<AudioDecoder> m_decoder;
     _SDL_AudioStream *m_stream = nullptr;
@@ -44,7 +63,16 @@ private:
     int m_decoderChannels = 0;
     bool m_decoderDone = false;
     std::int32_t m_lengthMs = 0;
+    // One pass at the output rate, and what the decoder has given of the current pass (audio
+    // thread), and how many rewinds lie in the stream ahead of the output.
+    std::int64_t m_passFrames = 0;
+    std::int64_t m_passDecoded = 0;
+    int m_rewindsAhead = 0;
     std::atomic<bool> m_playing{false};
     std::atomic<bool> m_ended{false};
+    std::atomic<bool> m_repeat{false};
     std::atomic<std::int64_t> m_framesOut{0};
+    std::atomic<std::int64_t> m_passFramesOut{0};
+    std::atomic<std::uint32_t> m_passEnds{0};
+    std::uint32_t m_passEndsNoted = 0;
 };

@@ -83,7 +83,11 @@ void SoundPanel::chooseSound(const QString &fileName)
             return;
         if (m_lblSnd)
             m_lblSnd->setText(labelPrefix + *name);
+        // A new choice starts the file from its beginning, even the same file just run on into
+        // its next pass; the switch holds again for the new sound.
+        m_target.setRepeat(false);
         m_watch.start(fileName);
+        m_target.setRepeat(repeatOn());
         if (m_lblSnd) {
             const QString problem = m_target.openProblem();
             m_lblSnd->setToolTip(
@@ -95,9 +99,12 @@ void SoundPanel::chooseSound(const QString &fileName)
     }
 }
 
+// The layer hears of the switch at each tick too, in case the dot was shown or hidden some
+// other way than by its button.
 void SoundPanel::Timer1_Timer()
 {
     try {
+        m_target.setRepeat(repeatOn());
         const SoundWatch::Tick tick = m_watch.tick(repeatOn());
         if (tick.markerLeft)
             placeMarker(*tick.markerLeft);
@@ -111,6 +118,7 @@ void SoundPanel::Image22_Click()
 {
     if (m_Sh3)
         m_Sh3->setVisible(m_Sh3->isHidden());
+    m_target.setRepeat(repeatOn());
 }
 
 // Stops the timer first, so that no tick can open the sound again before the program ends.
@@ -119,6 +127,7 @@ void SoundPanel::SoundCloseAll()
     if (m_Timer1)
         m_Timer1->stop();
     try {
+        m_target.setRepeat(false);
         m_sound.SoundCloseAll();
     } catch (const std::exception &) {
     }

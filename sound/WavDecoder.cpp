@@ -114,3 +114,11 @@ int WavDecoder::read(float *out, int frames)
     m_framesRead += got;
     return int(got);
 }
+
+bool WavDecoder::rewind()
+{
+    if (sf_seek(m_file, 0, SEEK_SET) != 0)
+        return false;
+    m_framesRead = 0;
+    return true;
+}

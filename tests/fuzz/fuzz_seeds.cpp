@@ -134,6 +134,21 @@ bool soundSeeds()
     format0.raw(0, QByteArray("\xF0\x03\x7E\x7F\xF7", 5));
     format0.endOfTrack(1);
     ok &= put("midi", "format0.mid", format0.bytes());
+    // Karaoke chunks among the tracks, and the same song wrapped in RIFF.
+    QByteArray karaoke = TestMedia::midiWithTempoChanges();
+    karaoke.insert(14, QByteArray("XFIH\x00\x00\x00\x03"
+                                  "abc",
+                                  11));
+    karaoke += QByteArray("XFKM\x00\x00\x00\x02\x00\x00", 10);
+    ok &= put("midi", "karaoke.mid", karaoke);
+    const QByteArray smf = TestMedia::midiWithTempoChanges();
+    QByteArray rmid = "RMIDdata" + QByteArray(4, '\0') + smf;
+    for (int i = 0; i < 4; ++i)
+        rmid[8 + i] = char((smf.size() >> (8 * i)) & 0xff);
+    QByteArray riff = "RIFF" + QByteArray(4, '\0') + rmid;
+    for (int i = 0; i < 4; ++i)
+        riff[4 + i] = char((rmid.size() >> (8 * i)) & 0xff);
+    ok &= put("midi", "wrapped.mid", riff);
     return ok;
 }
 

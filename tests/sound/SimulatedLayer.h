@@ -23,7 +23,11 @@ public:
     // Every command throws, as a layer with an internal fault might.
     bool throwing = false;
 
+    // The repeat switch as the layer was last told it.
+    bool repeat = false;
+
     int sendString(const QString &command, QChar *reply, int capacity) override;
+    void setRepeat(bool on) override { repeat = on; }
 
     bool isOpen() const { return !m_open.isEmpty(); }
     QString openPath() const { return m_open; }

@@ -111,3 +111,14 @@ QByteArray TestMedia::midiWithTempoChanges()
     w.endOfTrack(0);
     return w.bytes();
 }
+
+QByteArray TestMedia::midiHeldNote(int ticks)
+{
+    MidiWriter w(0, 480);
+    w.beginTrack();
+    w.programChange(0, 0, 19);
+    w.noteOn(0, 0, 60, 110);
+    w.noteOff(std::uint32_t(ticks), 0, 60);
+    w.endOfTrack(0);
+    return w.bytes();
+}

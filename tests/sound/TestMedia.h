@@ -27,4 +27,8 @@ public:
     // (500 ms), on two tracks: 2500 ms in all.
     static QByteArray midiWithTempoChanges();
     static constexpr int midiWithTempoChangesMs = 2500;
+
+    // A church organ's middle C held to the very end of the file, `ticks` long at 480 ticks a
+    // quarter and 120 bpm (960 ticks a second).
+    static QByteArray midiHeldNote(int ticks);
 };

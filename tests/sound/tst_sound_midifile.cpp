@@ -1,8 +1,15 @@
+#include "AudioOutput.h"
+#include "MidiDecoder.h"
 #include "MidiFile.h"
+#include "MidiSynth.h"
 #include "MidiWriter.h"
 #include "TestMedia.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
+#include <vector>
 
 class TestSoundMidiFile : public QObject
 {
@@ -15,6 +22,8 @@ private slots:
     void refused();
     void malformed_data();
     void malformed();
+    void otherChunks_data();
+    void otherChunks();
 };
 
 namespace {
@@ -211,14 +220,14 @@ void TestSoundMidiFile::malformed_data()
         << good + QByteArray("XFIH\x00\x00\x00\x00\xff\xff\xff\xf8", 12) << false << true;
     QByteArray twoTracks = good + QByteArray("XFIH\x00\x00\x00\x00\xff\xff\xff\xf8", 12);
     twoTracks[11] = 2;
-    QTest::newRow("chunk leading back into itself, as a track") << twoTracks << true << true;
+    QTest::newRow("chunk leading back into itself, as a track") << twoTracks << false << true;
     QByteArray alien = good;
     alien.insert(14, QByteArray("XFIH\x00\x00\x00\x02zz", 10));
-    QTest::newRow("alien chunk before the track") << alien << true << true;
+    QTest::newRow("alien chunk before the track") << alien << false << true;
     QByteArray negative = good;
     negative += QByteArray("MTrk\xff\xff\xff\xf0\x00\xff\x2f\x00", 12);
     negative[11] = 2;
-    QTest::newRow("track of -16 bytes") << negative << true << true;
+    QTest::newRow("track of -16 bytes") << negative << false << true;
     // A data byte after a meta event runs on the meta status for the synth: a meta event whose
     // type is that byte and whose length comes next, here 256 MB.
     QTest::newRow("data byte after a meta event")
@@ -235,10 +244,15 @@ void TestSoundMidiFile::malformed_data()
     QByteArray longHeader = good;
     longHeader[7] = 8;
     longHeader.insert(14, QByteArray(2, '\0'));
-    QTest::newRow("header of 8 bytes") << longHeader << true << true;
+    QTest::newRow("header of 8 bytes") << longHeader << false << true;
     QByteArray manyTracks = good;
     manyTracks[10] = 1;
-    QTest::newRow("256 tracks claimed") << manyTracks << true << true;
+    QTest::newRow("256 tracks claimed, one there") << manyTracks << false << true;
+    QByteArray tooMany = good;
+    tooMany[11] = char(MidiFile::maxTracks + 1);
+    for (int i = 0; i < MidiFile::maxTracks; ++i)
+        tooMany += good.mid(14);
+    QTest::newRow("more tracks than the player takes") << tooMany << true << true;
     QTest::newRow("note cut off by the end of its track")
         << good.left(22) + QByteArray("\x00\x90\x40", 3) << true << true;
     // Stopping between events is fine; the synth stops there too.
@@ -254,6 +268,90 @@ void TestSoundMidiFile::malformed()
     QCOMPARE(MidiFile::isMalformed(data), malformed);
     // The tempo map is still read as far as it goes.
     QCOMPARE(MidiFile::durationMicroseconds(data).has_value(), measured);
+}
+
+// Files with chunks of other kinds among their tracks (karaoke files, for one), or wrapped in
+// RIFF, play with the length of their tracks; what cannot be read stays refused.
+void TestSoundMidiFile::otherChunks_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<int>("ms"); // -1: refused
+
+    MidiWriter w(1, 480);
+    w.beginTrack(); // one second of a note
+    w.programChange(0, 0, 19);
+    w.noteOn(0, 0, 60, 110);
+    w.noteOff(960, 0, 60);
+    w.endOfTrack(0);
+    w.beginTrack(); // the tempo, for half as long
+    w.tempo(0, 500000);
+    w.endOfTrack(480);
+    const QByteArray plain = w.bytes();
+    const qsizetype second = plain.indexOf("MTrk", 15);
+    const QByteArray xfih("XFIH\x00\x00\x00\x05"
+                          "abcde",
+                          13);
+    const QByteArray xfkm("XFKM\x00\x00\x00\x04\x00\x00\x00\x00", 12);
+    const QByteArray huge("XFKM\xff\xff\xff\xf0xy", 10);
+    const auto at = [](QByteArray d, qsizetype i, const QByteArray &chunk) {
+        return d.insert(i, chunk);
+    };
+    const auto le = [](qsizetype v) {
+        QByteArray out;
+        for (int i = 0; i < 4; ++i)
+            out += char((v >> (8 * i)) & 0xff);
+        return out;
+    };
+    const auto riff = [&](const QByteArray &before, const QByteArray &smf) {
+        const QByteArray body = "RMID" + before + "data" + le(smf.size()) + smf;
+        return "RIFF" + le(body.size()) + body;
+    };
+
+    QTest::newRow("plain") << plain << 1000;
+    QTest::newRow("chunk before the tracks") << at(plain, 14, xfih) << 1000;
+    QTest::newRow("chunk between the tracks") << at(plain, second, xfkm) << 1000;
+    QTest::newRow("chunk after the tracks") << plain + xfkm << 1000;
+    QTest::newRow("chunks everywhere") << at(at(plain, second, xfkm), 14, xfih) + xfkm << 1000;
+    QTest::newRow("huge chunk after the tracks") << plain + huge << 1000;
+    QTest::newRow("huge chunk between the tracks takes the rest")
+        << at(plain, second, huge) << 1000;
+    QTest::newRow("huge chunk before the tracks") << at(plain, 14, huge) << -1;
+    QTest::newRow("RIFF") << riff({}, plain) << 1000;
+    QTest::newRow("RIFF, odd chunk before the data") << riff(QByteArray("LIST\x03\x00\x00\x00"
+                                                                        "abc\x00",
+                                                                        12),
+                                                             at(plain, 14, xfih))
+                                                     << 1000;
+    QTest::newRow("RIFF without data") << riff({}, {}).replace("data", "date") << -1;
+    QByteArray damaged = at(plain, 14, xfih);
+    damaged[14 + 13 + 8 + 1] = char(0x40); // the program change's status byte becomes data
+    QTest::newRow("damaged track among other chunks") << damaged << -1;
+}
+
+void TestSoundMidiFile::otherChunks()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(int, ms);
+    MidiSynth synth(MidiSynth::defaultCandidates());
+    if (!synth.synth())
+        QSKIP("no General MIDI soundfont installed");
+    QTemporaryDir dir;
+    QFile file(dir.filePath("song.mid"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
+    file.close();
+    const std::unique_ptr<MidiDecoder> decoder = MidiDecoder::open(file.fileName(), synth);
+    if (ms < 0) {
+        QVERIFY(!decoder);
+        return;
+    }
+    QVERIFY(decoder);
+    QCOMPARE(decoder->lengthFrames(), std::int64_t(AudioOutput::rate) * ms / 1000);
+    std::vector<float> pcm(std::size_t(AudioOutput::rate / 5 * 2));
+    QCOMPARE(decoder->read(pcm.data(), int(pcm.size() / 2)), int(pcm.size() / 2));
+    double sum = 0;
+    for (float v : pcm)
+        sum += double(v) * v;
+    QVERIFY2(std::sqrt(sum / double(pcm.size())) > 0.01, "the synth played nothing");
 }
 
 QTEST_GUILESS_MAIN(TestSoundMidiFile)

@@ -78,6 +78,7 @@ public:
         log << command;
         return m_layer.sendString(command, reply, capacity);
     }
+    void setRepeat(bool on) override { m_layer.setRepeat(on); }
 
 private:
     MediaLayer &m_layer;
@@ -228,6 +229,7 @@ void TestSoundPanel::repeatOnStartsAgain()
     QVERIFY(!deck.Sh3->isHidden());
     QVERIFY(!deck.Sh3->isVisible());
     QCOMPARE(layer.log, QStringList());
+    QVERIFY(layer.repeat);
     QVERIFY(deck.Timer1->isActive());
     QCOMPARE(deck.marker(), 186);
     for (int pass = 0; pass < 3; ++pass) {
@@ -246,6 +248,7 @@ void TestSoundPanel::repeatOnStartsAgain()
     deck.panel->Image22_Click();
     QVERIFY(deck.Sh3->isHidden());
     QCOMPARE(layer.log, QStringList());
+    QVERIFY(!layer.repeat);
     layer.nowMs += 900;
     deck.panel->Timer1_Timer();
     QVERIFY(!deck.Timer1->isActive());
@@ -322,6 +325,7 @@ void TestSoundPanel::closeAllForExit()
     layer.log.clear();
     deck.panel->SoundCloseAll();
     QCOMPARE(layer.log, QStringList({"close all"}));
+    QVERIFY(!layer.repeat);
     QVERIFY(!layer.isOpen());
     QVERIFY(!deck.Timer1->isActive());
 }

@@ -1,8 +1,10 @@
+#include "AudioOutput.h"
 #include "HostileFiles.h"
 #include "MediaLayer.h"
 #include "MidiDecoder.h"
 #include "MidiSynth.h"
 #include "Mp3Decoder.h"
+#include "Playback.h"
 #include "TestMedia.h"
 #include "WavDecoder.h"
 
@@ -37,6 +39,10 @@ private slots:
     void hostileFiles();
     void absurdLengths_data();
     void absurdLengths();
+    void repeatsWithoutSeam_data();
+    void repeatsWithoutSeam();
+    void replayTakesUpTheNextPass();
+    void midiEndFades();
 
 private:
     QString mediaPath(const QString &name) const { return m_dir.filePath(name); }
@@ -133,6 +139,15 @@ void TestSoundPlayback::initTestCase()
                                      SF_FORMAT_WAV | w.format, w.rate, w.channels, w.frames));
     QVERIFY(TestMedia::writeTone(mediaPath("short.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 8000, 1,
                                  shortFrames));
+    QVERIFY(TestMedia::writeTone(mediaPath("loop.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 2,
+                                 rate / 4 + 7));
+    if (m_haveMp3) {
+        QVERIFY(
+            TestMedia::encodeMp3(mediaPath("loop.wav"), mediaPath("loop-cbr.mp3"), {"-b", "128"}));
+        QVERIFY(
+            TestMedia::encodeMp3(mediaPath("loop.wav"), mediaPath("loop-vbr.mp3"), {"-V", "2"}));
+    }
+    QVERIFY(writeFile(mediaPath("held.mid"), TestMedia::midiHeldNote(288)));
 }
 
 void TestSoundPlayback::playsToTheEnd_data()
@@ -462,6 +477,166 @@ void TestSoundPlayback::absurdLengths()
     }
     QCOMPARE(layer.send(openCommand(mediaPath("short.wav"))), QStringLiteral("1"));
     QCOMPARE(status(layer, "length"), ms(shortFrames, 8000));
+}
+
+void TestSoundPlayback::repeatsWithoutSeam_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("wav") << mediaPath("loop.wav");
+    QTest::newRow("mp3 cbr") << mediaPath("loop-cbr.mp3");
+    QTest::newRow("mp3 vbr") << mediaPath("loop-vbr.mp3");
+    QTest::newRow("midi") << mediaPath("held.mid");
+}
+
+// With repeat on, each pass follows the last frame of the one before at once: the output
+// repeats the first pass frame for frame. The end of a pass reads as the position equal to the
+// length until it is noted; switched off, the repeat ends the sound at the end of its pass.
+void TestSoundPlayback::repeatsWithoutSeam()
+{
+    QFETCH(QString, file);
+    MidiSynth synth(MidiSynth::defaultCandidates());
+    std::unique_ptr<AudioDecoder> decoder;
+    if (file.endsWith(u".mp3")) {
+        if (!m_haveMp3)
+            QSKIP("lame is not installed");
+        decoder = Mp3Decoder::open(file);
+    } else if (file.endsWith(u".mid")) {
+        if (!m_haveSoundFont)
+            QSKIP("no General MIDI soundfont installed");
+        decoder = MidiDecoder::open(file, synth);
+    } else {
+        decoder = WavDecoder::open(file);
+    }
+    QVERIFY(decoder);
+    QCOMPARE(decoder->sampleRate(), AudioOutput::rate);
+    const std::int64_t pass = decoder->lengthFrames();
+    const std::unique_ptr<Playback> playback = Playback::create(std::move(decoder));
+    QVERIFY(playback);
+    playback->setRepeat(true);
+    playback->play();
+
+    const int chunk = AudioOutput::bufferFrames;
+    std::vector<float> out;
+    const auto render = [&](std::int64_t frames) {
+        while (std::int64_t(out.size()) / 2 < frames) {
+            out.resize(out.size() + std::size_t(2 * chunk));
+            playback->render(out.data() + out.size() - std::size_t(2 * chunk), chunk);
+        }
+    };
+    render(pass + 1);
+    QVERIFY(playback->passEndPending());
+    QCOMPARE(playback->positionMs(), playback->lengthMs());
+    playback->notePassEnds();
+    QVERIFY(playback->positionMs() < 100);
+    render(pass * 5 / 2);
+    QVERIFY(!playback->ended());
+    playback->notePassEnds();
+    playback->setRepeat(false);
+    render(pass * 4);
+    QVERIFY(playback->ended());
+    QCOMPARE(playback->positionMs(), playback->lengthMs());
+
+    // Each pass sounds as soon after its start as the first one did (to the synth's block for
+    // MIDI): nothing lies between one pass and the next. Decoded sounds repeat their first pass
+    // frame for frame; MIDI lets the notes of one pass ring on under the next, so only the
+    // starts are compared there.
+    const auto at = [&](std::int64_t frame) { return std::abs(out[std::size_t(2 * frame)]); };
+    float level = 0;
+    for (std::int64_t f = 0; f < pass; ++f)
+        level = std::max(level, at(f));
+    QVERIFY2(level > 0.05f, qPrintable(QStringLiteral("level %1").arg(level)));
+    const auto sounding = [&](std::int64_t from) {
+        std::int64_t f = from;
+        while (f < from + pass && at(f) < level / 4)
+            ++f;
+        return f - from;
+    };
+    const std::int64_t first = sounding(0);
+    QVERIFY2(sounding(pass) <= first + 128 && sounding(2 * pass) <= first + 128,
+             qPrintable(QStringLiteral("passes sound after %1, %2 and %3 frames")
+                            .arg(first)
+                            .arg(sounding(pass))
+                            .arg(sounding(2 * pass))));
+    if (!file.endsWith(u".mid")) {
+        float worst = 0;
+        for (std::int64_t i = 2 * pass; i < 6 * pass; ++i)
+            worst =
+                std::max(worst, std::abs(out[std::size_t(i)] - out[std::size_t(i % (2 * pass))]));
+        QVERIFY2(worst < 1e-4f, qPrintable(QStringLiteral("passes differ by %1").arg(worst)));
+    }
+    for (std::size_t i = std::size_t(6 * pass); i < out.size(); ++i)
+        QCOMPARE(out[i], 0.0f);
+}
+
+// The replay of a sound that has run on into its next pass takes that pass up: "close all" and
+// the open of the same file keep the sound going, and the position starts within the new pass.
+// Any other command after "close all" closes it as usual.
+void TestSoundPlayback::replayTakesUpTheNextPass()
+{
+    MediaLayer layer;
+    const QString file = mediaPath("loop.wav");
+    layer.setRepeat(true);
+    QCOMPARE(layer.send(openCommand(file)), QStringLiteral("1"));
+    const int length = status(layer, "length");
+    layer.send(QStringLiteral("play med"));
+    QTRY_COMPARE_WITH_TIMEOUT(status(layer, "position"), length, hangGuardMs);
+    QCOMPARE(layer.send(QStringLiteral("close all")), QString());
+    QCOMPARE(layer.send(openCommand(file)), QStringLiteral("1"));
+    QVERIFY(status(layer, "position") < length);
+    QVERIFY(layer.framesHandedOut() >= std::int64_t(length) * AudioOutput::rate / 1000);
+
+    QTRY_COMPARE_WITH_TIMEOUT(status(layer, "position"), length, hangGuardMs);
+    layer.send(QStringLiteral("close all"));
+    QCOMPARE(layer.send(QStringLiteral("status med length")), QString());
+    QCOMPARE(layer.send(openCommand(file)), QStringLiteral("1"));
+    QCOMPARE(status(layer, "position"), 0);
+
+    // Switched off in the meantime, the repeat leaves nothing to take up.
+    layer.send(QStringLiteral("play med"));
+    QTRY_COMPARE_WITH_TIMEOUT(status(layer, "position"), length, hangGuardMs);
+    layer.setRepeat(false);
+    QCOMPARE(layer.send(QStringLiteral("close all")), QString());
+    QCOMPARE(layer.send(openCommand(file)), QStringLiteral("1"));
+    QCOMPARE(status(layer, "position"), 0);
+}
+
+// A MIDI sound whose note still sounds at its last event fades out over its last milliseconds
+// instead of dropping to silence from one frame to the next; its length stays that of its
+// events.
+void TestSoundPlayback::midiEndFades()
+{
+    if (!m_haveSoundFont)
+        QSKIP("no General MIDI soundfont installed");
+    MidiSynth synth(MidiSynth::defaultCandidates());
+    const std::unique_ptr<MidiDecoder> decoder = MidiDecoder::open(mediaPath("held.mid"), synth);
+    QVERIFY(decoder);
+    QCOMPARE(decoder->lengthFrames(), std::int64_t(AudioOutput::rate) * 300 / 1000);
+    std::vector<float> pcm(std::size_t(decoder->lengthFrames() * 2));
+    for (std::size_t got = 0; got < pcm.size();) {
+        const int n = decoder->read(pcm.data() + got, int(pcm.size() - got) / 2);
+        QVERIFY(n > 0);
+        got += std::size_t(n) * 2;
+    }
+    float buf[2];
+    QCOMPARE(decoder->read(buf, 1), 0);
+    pcm.push_back(0.0f); // the silence after the end
+    pcm.push_back(0.0f);
+    const auto peak = [&](std::size_t from, std::size_t to) {
+        float p = 0;
+        for (std::size_t i = from; i < to; ++i)
+            p = std::max(p, std::abs(pcm[i]));
+        return p;
+    };
+    const std::size_t end = pcm.size() - 2;
+    const std::size_t ms = 2 * AudioOutput::rate / 1000;
+    const float level = peak(end - 30 * ms, end - 10 * ms);
+    QVERIFY2(level > 0.05f, qPrintable(QStringLiteral("level %1").arg(level)));
+    QVERIFY2(peak(end - ms, end) < level / 4,
+             qPrintable(QStringLiteral("%1 in the last ms").arg(peak(end - ms, end))));
+    float step = 0;
+    for (std::size_t i = end - 10 * ms; i + 2 < pcm.size(); ++i)
+        step = std::max(step, std::abs(pcm[i + 2] - pcm[i]));
+    QVERIFY2(step < level / 4, qPrintable(QStringLiteral("step %1").arg(step)));
 }
 
 QTEST_GUILESS_MAIN(TestSoundPlayback)

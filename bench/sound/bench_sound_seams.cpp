@@ -1,0 +1,239 @@
+// Prints the silence at the seams of a sound that repeats, as it reaches the speakers: a
+// PulseAudio server of the benchmark's own with a null sink, recorded from the sink's monitor
+// while a one-second sound of each format plays 21 times under the 100 ms watch with the repeat
+// switch on. Each seam is the longest run of near-silence around the place where one pass must
+// end; the 20 seams of each format are printed as median and maximum.
+#include "MediaLayer.h"
+#include "SoundWatch.h"
+#include "TestMedia.h"
+#include "mdlSound.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <sndfile.h>
+#include <vector>
+
+namespace {
+
+constexpr int repeats = 20;
+constexpr int rate = 44100;
+// Below this on both channels a frame counts as silent (the sounds play at 0.1 to 0.5).
+constexpr float silence = 0.01f;
+
+class Helpers
+{
+public:
+    explicit Helpers(const QString &dir) : m_dir(dir) {}
+    ~Helpers()
+    {
+        while (!m_processes.empty()) {
+            QProcess *p = m_processes.back().get();
+            p->terminate();
+            if (!p->waitForFinished(10000)) {
+                p->kill();
+                p->waitForFinished(10000);
+            }
+            m_processes.pop_back();
+        }
+    }
+    QString server() const { return QStringLiteral("unix:") + m_dir + QStringLiteral("/native"); }
+    QProcess *start(const QString &program, const QStringList &arguments)
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_dir);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir);
+        env.insert(QStringLiteral("PULSE_SERVER"), server());
+        process->setProcessEnvironment(env);
+        process->setWorkingDirectory(m_dir);
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->start(program, arguments);
+        process->waitForStarted(30000);
+        m_processes.push_back(std::move(process));
+        return m_processes.back().get();
+    }
+    void stop(QProcess *p)
+    {
+        p->terminate();
+        p->waitForFinished(30000);
+    }
+
+private:
+    QString m_dir;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+// The seams in a recording of passes of `passFrames` each, in milliseconds.
+// `inside` gets the longest quiet run within the passes (20 ms from either end), which shows
+// what dropouts of a busy machine alone put into the sound.
+std::vector<double> seams(const QString &recording, std::int64_t passFrames, double &inside)
+{
+    SF_INFO info{};
+    SNDFILE *f = sf_open(QFile::encodeName(recording).constData(), SFM_READ, &info);
+    if (!f)
+        return {};
+    std::vector<float> pcm(std::size_t(info.frames * info.channels));
+    const std::int64_t frames = sf_readf_float(f, pcm.data(), info.frames);
+    sf_close(f);
+    const auto loud = [&](std::int64_t i) {
+        for (int c = 0; c < info.channels; ++c)
+            if (std::abs(pcm[std::size_t(i * info.channels + c)]) > silence)
+                return true;
+        return false;
+    };
+    std::int64_t start = 0;
+    while (start < frames && !loud(start))
+        ++start;
+    std::vector<double> out;
+    for (int k = 0; k < repeats; ++k) {
+        // The longest quiet run from a quarter pass before the expected end to half a pass
+        // after it; the next pass starts where that run ends.
+        const std::int64_t expected = start + passFrames;
+        const std::int64_t from = std::max<std::int64_t>(0, expected - passFrames / 4);
+        const std::int64_t to = std::min(frames, expected + passFrames / 2);
+        std::int64_t bestLength = 0;
+        std::int64_t bestEnd = expected;
+        std::int64_t run = 0;
+        for (std::int64_t i = from; i < to; ++i) {
+            run = loud(i) ? 0 : run + 1;
+            if (run > bestLength) {
+                bestLength = run;
+                bestEnd = i + 1;
+            }
+        }
+        if (to <= from)
+            break;
+        out.push_back(double(bestLength) * 1000.0 / info.samplerate);
+        std::int64_t quiet = 0;
+        const std::int64_t margin = info.samplerate / 50;
+        for (std::int64_t i = start + margin; i < std::min(frames, start + passFrames - margin);
+             ++i) {
+            run = loud(i) ? 0 : run + 1;
+            quiet = std::max(quiet, run);
+        }
+        inside = std::max(inside, double(quiet) * 1000.0 / info.samplerate);
+        start = bestLength > 2 ? bestEnd : expected;
+    }
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    for (const char *tool : {"pulseaudio", "pacat", "parecord"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()) {
+            std::printf("%s is not installed (scripts/setup installs pulseaudio and "
+                        "pulseaudio-utils): no figures\n",
+                        tool);
+            return 0;
+        }
+    }
+    QTemporaryDir dir;
+    const auto path = [&](const char *name) { return dir.filePath(QLatin1String(name)); };
+    Helpers helpers(dir.path());
+    helpers.start(
+        QStringLiteral("pulseaudio"),
+        {"--daemonize=no", "--system=false", "--exit-idle-time=-1", "-n", "--use-pid-file=no",
+         "--enable-memfd=no", "--log-level=error",
+         "--load=module-null-sink sink_name=nullsink rate=44100 channels=2",
+         "--load=module-native-protocol-unix auth-anonymous=1 socket=" + dir.filePath("native")});
+    QElapsedTimer wait;
+    wait.start();
+    while (!QFile::exists(dir.filePath("native")) && wait.elapsed() < 60000)
+        QThread::msleep(20);
+    // One silent stream keeps the sink running, so that playback starts without delay.
+    helpers.start(QStringLiteral("pacat"), {"--playback", "--raw", "/dev/zero"});
+    qputenv("PULSE_SERVER", helpers.server().toLocal8Bit());
+    qputenv("SDL_AUDIODRIVER", "pulseaudio");
+
+    struct Media
+    {
+        const char *label;
+        QString path;
+    };
+    TestMedia::writeTone(path("one.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 2, rate);
+    std::vector<Media> media = {{"WAV", path("one.wav")}};
+    if (TestMedia::encodeMp3(path("one.wav"), path("cbr.mp3"), {"-b", "128"}) &&
+        TestMedia::encodeMp3(path("one.wav"), path("vbr.mp3"), {"-V", "2"})) {
+        media.push_back({"MP3 CBR 128k", path("cbr.mp3")});
+        media.push_back({"MP3 VBR -V 2", path("vbr.mp3")});
+    } else {
+        std::printf("lame not installed: no MP3 figures\n");
+    }
+    QFile mid(path("organ.mid"));
+    if (mid.open(QIODevice::WriteOnly))
+        mid.write(TestMedia::midiHeldNote(960));
+    mid.close();
+    media.push_back({"MIDI", path("organ.mid")});
+
+    MediaLayer layer;
+    mdlSound sound(layer);
+    std::printf("%d repeats of a 1 s sound each, heard at a PulseAudio null sink\n", repeats);
+    std::printf("%-16s %12s %12s %12s   %s\n", "seams", "median (ms)", "max (ms)", "inside (ms)",
+                "each seam (ms)");
+    for (const Media &m : media) {
+        const QString recording = m.path + QStringLiteral(".rec.wav");
+        QProcess *recorder =
+            helpers.start(QStringLiteral("parecord"),
+                          {"--latency-msec=20", "--device=nullsink.monitor", "--file-format=wav",
+                           "--channels=2", "--rate=44100", recording});
+        wait.restart();
+        while (QFile(recording).size() <= 44 && wait.elapsed() < 60000)
+            QThread::msleep(20);
+
+        layer.setRepeat(true);
+        SoundWatch watch(sound);
+        watch.start(m.path);
+        const std::int32_t lengthMs = sound.SoundLength();
+        if (lengthMs <= 0) {
+            std::printf("%-16s %12s\n", m.label, "does not open");
+            helpers.stop(recorder);
+            continue;
+        }
+        int restarts = 0;
+        QElapsedTimer clock;
+        clock.start();
+        qint64 nextTick = SoundWatch::tickIntervalMs;
+        while (watch.running() && clock.elapsed() < 120000) {
+            const qint64 sleep = nextTick - clock.elapsed();
+            if (sleep > 0)
+                QThread::msleep(std::uint32_t(sleep));
+            nextTick += SoundWatch::tickIntervalMs;
+            // As the window does: the layer hears of the switch, and the watch acts on it.
+            const bool repeat = restarts < repeats;
+            layer.setRepeat(repeat);
+            if (watch.tick(repeat).restarted)
+                ++restarts;
+        }
+        sound.SoundCloseAll();
+        QThread::msleep(500); // the device's buffer drains into the sink
+        helpers.stop(recorder);
+
+        double inside = 0;
+        std::vector<double> s = seams(recording, std::int64_t(lengthMs) * rate / 1000, inside);
+        if (s.empty()) {
+            std::printf("%-16s %12s\n", m.label, "no recording");
+            continue;
+        }
+        std::vector<double> sorted = s;
+        std::sort(sorted.begin(), sorted.end());
+        std::printf("%-16s %12.1f %12.1f %12.1f   ", m.label, sorted[sorted.size() / 2],
+                    sorted.back(), inside);
+        for (double seam : s)
+            std::printf(" %.0f", seam);
+        std::printf("\n");
+    }
+    return 0;
+}
