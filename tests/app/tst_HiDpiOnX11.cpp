@@ -14,8 +14,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QTest>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 namespace {
 
@@ -60,8 +58,8 @@ void tst_HiDpiOnX11::everythingScalesTogether()
         program.kill();
         program.waitForFinished(5000);
     });
-    Window window = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((window = ProgramWindow::find(display.get())) != 0, 30000);
+    unsigned long window = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((window = ProgramWindow::find(display.get())) != 0, e2eWaitMs);
 
     // The shape: every pixel of the skin's region as a 2 x 2 block.
     const QImage skin = SkinResources::skin();
@@ -71,9 +69,7 @@ void tst_HiDpiOnX11::everythingScalesTogether()
     QCOMPARE(shape.size(), onScreen.shape().size());
     QVERIFY(shape == onScreen.shape());
 
-    XWindowAttributes attributes;
-    XGetWindowAttributes(display.get(), window, &attributes);
-    QCOMPARE(QSize(attributes.width, attributes.height), QSize(521, 568) * scale);
+    QCOMPARE(ProgramWindow::size(display.get(), window), QSize(521, 568) * scale);
     auto windowPlace = [&] { return ProgramWindow::place(display.get(), window); };
     const QPoint origin = windowPlace();
 
@@ -105,7 +101,7 @@ void tst_HiDpiOnX11::everythingScalesTogether()
     do {
         QTest::qWait(100);
         screen = RootWindowImage::grab(display.get());
-    } while (mismatches(screen, nullptr) != 0 && waited.elapsed() < 20000);
+    } while (mismatches(screen, nullptr) != 0 && waited.elapsed() < e2eWaitMs);
     screen.copy(QRect(origin, QSize(521, 568) * scale))
         .save(QDir::currentPath() + "/hidpi-on-x11.png");
     QString firstMismatch;
@@ -114,25 +110,23 @@ void tst_HiDpiOnX11::everythingScalesTogether()
     QCOMPARE(mismatchCount, 0);
 
     const auto at = &XvfbServer::mouseMove;
-    auto height = [&] {
-        XGetWindowAttributes(display.get(), window, &attributes);
-        return attributes.height;
-    };
+    auto height = [&] { return ProgramWindow::size(display.get(), window).height(); };
 
     // Hot spots lie at twice their places: the device pixel just outside Image18's top-left
     // corner is bare skin, the one just inside folds the window to 406 pixels, twice over, and
     // so does its last device pixel. (Image18 lies at (468, 393) on the skin, which stands at
     // (-1, -1) in the window.)
     const QPoint fold = QPoint(467, 392) * scale;
-    if (!server.xdotool(at(origin + fold - QPoint(1, 1)) + QStringList{"click", "1"}))
-        QSKIP("xdotool is not available");
+    if (!XvfbServer::hasXdotool())
+        QSKIP("xdotool is not installed");
+    QVERIFY(server.xdotool(at(origin + fold - QPoint(1, 1)) + QStringList{"click", "1"}));
     QTest::qWait(300);
     QCOMPARE(height(), 568 * scale);
     QVERIFY(server.xdotool(at(origin + fold) + QStringList{"click", "1"}));
-    QTRY_COMPARE_WITH_TIMEOUT(height(), 406 * scale, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(height(), 406 * scale, e2eWaitMs);
     QVERIFY(server.xdotool(at(origin + fold + QPoint(10, 7) * scale - QPoint(1, 1)) +
                            QStringList{"click", "1"}));
-    QTRY_COMPARE_WITH_TIMEOUT(height(), 549 * scale, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(height(), 549 * scale, e2eWaitMs);
 
     // A drag on bare skin moves the window by the pointer's displacement in device pixels.
     const QPoint grab = origin + QPoint(250, 395) * scale;
@@ -141,12 +135,13 @@ void tst_HiDpiOnX11::everythingScalesTogether()
         drag += at(grab + QPoint(6, 2) * step) + QStringList{"sleep", "0.02"};
     drag += QStringList{"mouseup", "1"};
     QVERIFY(server.xdotool(drag));
-    QTRY_COMPARE_WITH_TIMEOUT(windowPlace(), origin + QPoint(60, 20), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(windowPlace(), origin + QPoint(60, 20), e2eWaitMs);
 
     // The close button's last device pixel ends the program.
     const QPoint close = windowPlace() + (QPoint(479, 392) + QPoint(10, 7)) * scale - QPoint(1, 1);
     QVERIFY(server.xdotool(at(close) + QStringList{"click", "1"}));
-    QVERIFY(program.waitForFinished(10000));
+    QVERIFY(program.waitForFinished(e2eWaitMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
 }
 

@@ -13,8 +13,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QTest>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -43,8 +41,8 @@ void tst_ShapeOnX11::windowShapeAndPixels()
         program.waitForFinished(5000);
     });
 
-    Window window = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((window = ProgramWindow::find(display.get())) != 0, 30000);
+    unsigned long window = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((window = ProgramWindow::find(display.get())) != 0, e2eWaitMs);
 
     // The shape is the set of skin pixels that differ from the key colour, unshifted.
     const QImage skin = SkinResources::skin();
@@ -54,9 +52,7 @@ void tst_ShapeOnX11::windowShapeAndPixels()
     QVERIFY(shape == onScreen.shape());
 
     // Centred as a 521 x 568 window.
-    XWindowAttributes attributes;
-    XGetWindowAttributes(display.get(), window, &attributes);
-    QCOMPARE(QSize(attributes.width, attributes.height), QSize(521, 568));
+    QCOMPARE(ProgramWindow::size(display.get(), window), QSize(521, 568));
     const QPoint origin = ProgramWindow::place(display.get(), window);
     QCOMPARE(origin, QPoint((1280 - 521) / 2, (1024 - 568) / 2));
 
@@ -73,7 +69,7 @@ void tst_ShapeOnX11::windowShapeAndPixels()
     do {
         QTest::qWait(100);
         screen = RootWindowImage::grab(display.get());
-    } while (mismatches(screen, nullptr) != 0 && waited.elapsed() < 20000);
+    } while (mismatches(screen, nullptr) != 0 && waited.elapsed() < e2eWaitMs);
     screen.copy(QRect(origin, QSize(521, 568))).save(QDir::currentPath() + "/shape-on-x11.png");
     const int mismatchCount = mismatches(screen, &firstMismatch);
     QVERIFY2(firstMismatch.isEmpty(), qPrintable(firstMismatch));
@@ -87,15 +83,17 @@ void tst_ShapeOnX11::windowShapeAndPixels()
     for (int step = 1; step <= 10; ++step)
         drag += at(grab + QPoint(6, 2) * step) + QStringList{"sleep", "0.02"};
     drag += QStringList{"mouseup", "1"};
-    if (!server.xdotool(drag))
-        QSKIP("xdotool is not available");
+    if (!XvfbServer::hasXdotool())
+        QSKIP("xdotool is not installed");
+    QVERIFY(server.xdotool(drag));
     auto windowPlace = [&] { return ProgramWindow::place(display.get(), window); };
-    QTRY_COMPARE_WITH_TIMEOUT(windowPlace(), origin + QPoint(60, 20), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(windowPlace(), origin + QPoint(60, 20), e2eWaitMs);
 
     // The close button ends the program.
     const QPoint close = windowPlace() + QPoint(484, 396); // Image17, in window pixels
     QVERIFY(server.xdotool(at(close) + QStringList{"click", "1"}));
-    QVERIFY(program.waitForFinished(10000));
+    QVERIFY(program.waitForFinished(e2eWaitMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
 }
 
@@ -130,7 +128,7 @@ void tst_ShapeOnX11::mapsOnEveryStart()
         QElapsedTimer waited;
         waited.start();
         while (ProgramWindow::find(display.get()) == 0 && program.state() == QProcess::Running &&
-               waited.elapsed() < 30000)
+               waited.elapsed() < e2eWaitMs)
             QTest::qWait(5);
         QVERIFY2(program.state() == QProcess::Running,
                  qPrintable(QStringLiteral("start %1 of %2 ended before its window mapped: %3, "
@@ -143,8 +141,8 @@ void tst_ShapeOnX11::mapsOnEveryStart()
                                 .arg(program.exitCode())));
         QVERIFY(ProgramWindow::find(display.get()) != 0);
         program.kill();
-        QVERIFY(program.waitForFinished(10000));
-        QTRY_COMPARE_WITH_TIMEOUT(ProgramWindow::find(display.get()), 0ul, 10000);
+        QVERIFY(program.waitForFinished(e2eWaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(ProgramWindow::find(display.get()), 0ul, e2eWaitMs);
     }
 }
 

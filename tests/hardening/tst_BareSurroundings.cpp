@@ -182,12 +182,15 @@ void tst_BareSurroundings::startsAndWorks()
     const QImage grooveBefore =
         RootWindowImage::grab(display.get()).copy(soundMarkerGroove.translated(origin));
     QVERIFY(click(soundButton));
-    QTest::qWait(1500); // the dialog opens
+    unsigned long dialog = 0; // once it shows, with the keyboard focus
+    QTRY_VERIFY_WITH_TIMEOUT((dialog = ProgramWindow::focused(display.get())) != window &&
+                                 ProgramWindow::findAll(display.get()).contains(dialog),
+                             guardMs);
     QVERIFY(xdotool({"type", "--delay", "10", m_sound}));
     QVERIFY(xdotool({"key", "Return"}));
+    QTRY_VERIFY_WITH_TIMEOUT(!ProgramWindow::findAll(display.get()).contains(dialog), guardMs);
     // The file name box's completer list can outlive the dialog for a moment, over the groove;
     // a click on the animation (which does nothing) closes it.
-    QTest::qWait(500);
     QVERIFY(click(displayCentre));
     QTest::qWait(300);
     // The marker moves, then comes back when the sound ends: each look at the groove is taken
@@ -215,7 +218,7 @@ void tst_BareSurroundings::startsAndWorks()
     QCOMPARE(quorbanex.state(), QProcess::Running);
 
     QVERIFY(click(closeButton));
-    QVERIFY(quorbanex.waitForFinished(30000));
+    QVERIFY(quorbanex.waitForFinished(guardMs));
     QCOMPARE(quorbanex.exitStatus(), QProcess::NormalExit);
     QCOMPARE(quorbanex.exitCode(), 0);
 }

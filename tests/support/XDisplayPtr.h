@@ -12,5 +12,6 @@ struct XDisplayCloser
 };
 using DisplayPtr = std::unique_ptr<_XDisplay, XDisplayCloser>;
 
-// A connection to the X server `name` (":N"); empty when it cannot be had.
+// A connection to the X server `name` (":N"), on which X errors are tolerated (XErrorTrap.h);
+// empty when it cannot be had.
 DisplayPtr openDisplay(const QString &name);

@@ -17,7 +17,8 @@ XvfbServer::XvfbServer(QSize screen)
                               QStringLiteral("-nolisten"), QStringLiteral("tcp"),
                               QStringLiteral("-noreset")});
     QByteArray number;
-    while (!number.contains('\n') && m_process.waitForReadyRead(20000))
+    // A wait, not a limit: a busy machine may take long.
+    while (!number.contains('\n') && m_process.waitForReadyRead(60000))
         number += m_process.readAllStandardOutput();
     number = number.trimmed();
     if (number.isEmpty()) {
@@ -58,12 +59,19 @@ bool XvfbServer::startProgram(QProcess &program, const QProcessEnvironment &extr
     return program.waitForStarted();
 }
 
+bool XvfbServer::hasXdotool()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty();
+}
+
 bool XvfbServer::xdotool(const QStringList &arguments) const
 {
     QProcess tool;
     tool.setProcessEnvironment(environment());
+    tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     tool.start(QStringLiteral("xdotool"), arguments);
-    return tool.waitForFinished(10000) && tool.exitCode() == 0;
+    return tool.waitForFinished(60000) && tool.exitStatus() == QProcess::NormalExit &&
+           tool.exitCode() == 0;
 }
 
 QStringList XvfbServer::mouseMove(QPoint p)
