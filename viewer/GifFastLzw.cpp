@@ -4,36 +4,35 @@
 #include <cstring>
 
 // Tops the bit buffer up from the sub-blocks, a byte at a time, to at least 57 bits or until
-// the data ends. Returns false when a sub-block runs past the end of the data.
-bool GifFastLzw::fill()
+// the data ends: at the terminator, or at the end of the file, a sub-block cut short by it
+// giving the bytes that are there.
+void GifFastLzw::fill()
 {
     while (m_bitCount <= 56 && !m_dataEnded) {
         if (m_blockLeft == 0) {
-            if (m_pos >= m_size)
-                return false;
-            m_blockLeft = m_data[m_pos++];
+            if (m_pos >= m_size) {
+                m_dataEnded = true;
+                break;
+            }
+            const int count = m_data[m_pos++];
+            m_blockLeft = int(std::min<qint64>(count, m_size - m_pos));
             if (m_blockLeft == 0) {
                 m_dataEnded = true;
                 break;
             }
-            if (m_pos + m_blockLeft > m_size)
-                return false;
         }
         const int take = std::min(m_blockLeft, (64 - m_bitCount) / 8);
         for (int i = 0; i < take; ++i, m_bitCount += 8)
             m_bits |= quint64(m_data[m_pos++]) << m_bitCount;
         m_blockLeft -= take;
     }
-    return true;
 }
 
-bool GifFastLzw::decode(const uchar *data, qint64 size, qint64 pos, int codeSize, int width,
-                        int rows, uchar *line, const RowSink &sink)
+qint64 GifFastLzw::decode(const uchar *data, qint64 size, qint64 pos, int codeSize, int width,
+                          int rows, uchar *line, const RowSink &sink)
 {
-    if (!accepts(codeSize) || width <= 0)
-        return false;
-    if (rows <= 0)
-        return true;
+    if (!accepts(codeSize) || width <= 0 || rows <= 0)
+        return 0;
     m_data = data;
     m_size = size;
     m_pos = pos;
@@ -56,8 +55,9 @@ bool GifFastLzw::decode(const uchar *data, qint64 size, qint64 pos, int codeSize
     int row = 0;
     for (;;) {
         if (m_bitCount < codeWidth) {
-            if (!fill() || m_bitCount < codeWidth)
-                return false;
+            fill();
+            if (m_bitCount < codeWidth)
+                return qint64(row) * width + x;
         }
         const int code = int(m_bits & ((1u << codeWidth) - 1));
         m_bits >>= codeWidth;
@@ -68,9 +68,8 @@ bool GifFastLzw::decode(const uchar *data, qint64 size, qint64 pos, int codeSize
             previous = -1;
             continue;
         }
-        if (code == endOfInformation || code > next || (code == next && previous < 0) ||
-            (previous < 0 && code > clear))
-            return false;
+        if (code == endOfInformation || code > next || (previous < 0 && code > clear))
+            return qint64(row) * width + x;
         // The string of this code, written back to front over `length` bytes at `out`.
         const int length = code == next ? m_length[previous] + 1 : m_length[code];
         const bool fits = x + length <= width;
@@ -92,16 +91,18 @@ bool GifFastLzw::decode(const uchar *data, qint64 size, qint64 pos, int codeSize
             m_first[next] = m_first[previous];
             m_length[next] = quint16(m_length[previous] + 1);
             ++next;
-            if (next == (1 << codeWidth) && codeWidth < 12)
-                ++codeWidth;
         }
+        // The width grows once the next free code needs another bit; for code sizes 0 and 1
+        // that already happens after the first code.
+        if (codeWidth < 12)
+            codeWidth += (next >> codeWidth) & 1;
         previous = code;
         if (fits) {
             x += length;
             if (x == width) {
                 sink(row, line);
                 if (++row == rows)
-                    return true;
+                    return qint64(rows) * width;
                 x = 0;
             }
             continue;
@@ -114,7 +115,7 @@ bool GifFastLzw::decode(const uchar *data, qint64 size, qint64 pos, int codeSize
             if (x == width) {
                 sink(row, line);
                 if (++row == rows)
-                    return true;
+                    return qint64(rows) * width;
                 x = 0;
             }
         }
