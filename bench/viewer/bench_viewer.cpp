@@ -235,6 +235,7 @@ void playback(const QString &path, int frames, int delayMs)
                 100.0 * (took - frames * delayMs) / (frames * delayMs));
 }
 
+#ifdef QX_HAVE_WUFFS
 // Smooth shading with noise on it, as a photograph quantised to 256 colours looks to LZW.
 QByteArray photoAnimation(QSize size, int count)
 {
@@ -285,7 +286,6 @@ QByteArray interlacedAnimation(QSize size, int count)
     return writer.finish();
 }
 
-#ifdef QX_HAVE_WUFFS
 struct FrameCheck
 {
     GifDecoder *engine;
