@@ -114,6 +114,7 @@ void GifFile::close()
     m_frames.shrink_to_fit();
     m_line.clear();
     m_line.shrink_to_fit();
+    m_paletteOffset = -1;
     m_indexCache.reset(m_indexCache.budget());
     m_framesDecompressed = 0;
 }
@@ -301,8 +302,15 @@ int GifFile::giflibSavedImageCount() const
     return m_gif && m_gif->SavedImages ? m_gif->ImageCount : 0;
 }
 
+// Frames mostly share one colour table, so the last one built is kept for the next frame.
 void GifFile::buildPalette(const GifFrameRecord &record)
 {
+    if (record.paletteOffset == m_paletteOffset && record.paletteSize == m_paletteSize &&
+        record.transparentIndex == m_paletteTransparent)
+        return;
+    m_paletteOffset = record.paletteOffset;
+    m_paletteSize = record.paletteSize;
+    m_paletteTransparent = record.transparentIndex;
     std::fill(std::begin(m_palette), std::end(m_palette), 0u);
     const uchar *rgb = m_source.data + record.paletteOffset;
     for (int i = 0; i < record.paletteSize; ++i, rgb += 3)
@@ -384,20 +392,20 @@ void GifFile::blitRow(QImage &canvas, int y, int left, const uchar *indices, int
     }
 }
 
-// Draws the part of a decoded row (pixels `from` to `to` - 1 of the frame's row, in m_line) that
+// Draws the part of a decoded row (pixels `from` to `to` - 1 of the frame's row `line`) that
 // lies in `clip`, and keeps the clip's indices in `keep` (clip-sized, row by row) when given.
-void GifFile::putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int from, int to,
-                     uchar *keep) const
+void GifFile::putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, const uchar *line,
+                     int from, int to, uchar *keep) const
 {
     if (y < clip.top() || y > clip.bottom())
         return;
     const int left = std::max(clip.left(), frameLeft + from);
     const int right = std::min(clip.right() + 1, frameLeft + to);
     if (right > left)
-        blitRow(canvas, y, left, m_line.data() + (left - frameLeft), right - left);
+        blitRow(canvas, y, left, line + (left - frameLeft), right - left);
     if (keep)
         std::memcpy(keep + qsizetype(y - clip.top()) * clip.width(),
-                    m_line.data() + (clip.left() - frameLeft), size_t(clip.width()));
+                    line + (clip.left() - frameLeft), size_t(clip.width()));
 }
 
 bool GifFile::drawFrame(int index, QImage &canvas, const QRect &area)
@@ -446,15 +454,15 @@ bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage
     const int height = record.rect.height();
     const int needed = record.interlaced ? height : clip.bottom() - record.rect.top() + 1;
     const int rows = int(std::min<qint64>(needed, kMaxDecodedPixelsPerFrame / width));
-    m_line.resize(size_t(width));
-    const qint64 decoded = decodeStream(record, rows, [&](int r) {
-        putRow(canvas, frameRow(record, r), clip, record.rect.left(), 0, width, keep);
+    const uchar *stopped = nullptr;
+    const qint64 decoded = decodeStream(record, rows, stopped, [&](int r, const uchar *pixels) {
+        putRow(canvas, frameRow(record, r), clip, record.rect.left(), pixels, 0, width, keep);
     });
     const int received = int(decoded / width);
     if (received == needed)
         return true;
     if (received < rows)
-        putRow(canvas, frameRow(record, received), clip, record.rect.left(), 0,
+        putRow(canvas, frameRow(record, received), clip, record.rect.left(), stopped, 0,
                int(decoded % width), nullptr);
     if (record.interlaced)
         fillMissingRows(record, clip, canvas, received, int(decoded % width));
@@ -466,24 +474,41 @@ int GifFile::frameRow(const GifFrameRecord &record, int r) const
     return record.rect.top() + (record.interlaced ? interlacedRow(r, record.rect.height()) : r);
 }
 
-// Decodes up to `rows` rows into m_line, calling `row` with each whole row's number in stream
-// order; returns the pixels decoded.
-qint64 GifFile::decodeStream(const GifFrameRecord &record, int rows,
-                             const std::function<void(int)> &row)
+// Decodes up to `rows` rows, calling `row` with each whole row's number in stream order and its
+// pixels; returns the pixels decoded, and points `stopped` at those of the row where the data
+// stopped, if it did.
+template <typename RowFunction>
+qint64 GifFile::decodeStream(const GifFrameRecord &record, int rows, const uchar *&stopped,
+                             RowFunction row)
 {
     const int width = record.rect.width();
     if (record.codeSize > 8) {
+        m_line.resize(size_t(width));
+        stopped = m_line.data();
         GifLzwDecoder lzw(m_source.data, m_source.size, record.dataOffset, record.codeSize);
         for (int r = 0; r < rows; ++r) {
             const int got = lzw.read(m_line.data(), width);
             if (got < width)
                 return qint64(r) * width + got;
-            row(r);
+            row(r, m_line.data());
         }
         return qint64(rows) * width;
     }
-    return m_fastLzw->decode(m_source.data, m_source.size, record.dataOffset, record.codeSize,
-                             width, rows, m_line.data(), [&](int r, const uchar *) { row(r); });
+    struct Rows : GifFastLzw::Sink
+    {
+        RowFunction &row;
+        int width;
+        Rows(RowFunction &f, int w) : row(f), width(w) {}
+        void rows(int first, int count, const uchar *pixels) override
+        {
+            for (int r = first; r < first + count; ++r, pixels += width)
+                row(r, pixels);
+        }
+    } sink(row, width);
+    const qint64 decoded = m_fastLzw->decode(m_source.data, m_source.size, record.dataOffset,
+                                             record.codeSize, width, rows, sink);
+    stopped = m_fastLzw->stoppedRow();
+    return decoded;
 }
 
 // An interlaced frame whose data stopped after `received` whole rows and `partial` pixels of the
@@ -533,9 +558,10 @@ void GifFile::fillMissingRows(const GifFrameRecord &record, const QRect &clip, Q
     std::sort(fills.begin(), fills.end(),
               [](const Fill &a, const Fill &b) { return a.source < b.source; });
     size_t next = 0;
-    decodeStream(record, fills.back().source + 1, [&](int r) {
+    const uchar *stopped = nullptr;
+    decodeStream(record, fills.back().source + 1, stopped, [&](int r, const uchar *pixels) {
         for (; next < fills.size() && fills[next].source == r; ++next)
-            putRow(canvas, record.rect.top() + fills[next].y, clip, record.rect.left(),
+            putRow(canvas, record.rect.top() + fills[next].y, clip, record.rect.left(), pixels,
                    fills[next].from, width, nullptr);
     });
 }

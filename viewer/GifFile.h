@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -94,12 +93,13 @@ private:
     void buildPalette(const GifFrameRecord &record);
     bool decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas, uchar *keep);
     int frameRow(const GifFrameRecord &record, int r) const;
-    qint64 decodeStream(const GifFrameRecord &record, int rows,
-                        const std::function<void(int)> &row);
+    template <typename RowFunction>
+    qint64 decodeStream(const GifFrameRecord &record, int rows, const uchar *&stopped,
+                        RowFunction row);
     void fillMissingRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas,
                          int received, int partial);
-    void putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int from, int to,
-                uchar *keep) const;
+    void putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, const uchar *line,
+                int from, int to, uchar *keep) const;
     void blitRow(QImage &canvas, int y, int left, const uchar *indices, int count) const;
     void releasePages();
     void releaseRange(qint64 from, qint64 to);
@@ -117,6 +117,9 @@ private:
     qint64 m_framesDecompressed = 0;
     quint32 m_palette[256] = {};
     bool m_paletteOpaque = false;
+    qint64 m_paletteOffset = -1; // the colour table m_palette was built from; -1: none
+    quint16 m_paletteSize = 0;
+    qint16 m_paletteTransparent = -1;
     bool m_mapped = false;
     qint64 m_touched = 0;     // bytes read since pages were last released (scan: the offset)
     qint64 m_touchedFrom = 0; // the span of the file those bytes lie in
