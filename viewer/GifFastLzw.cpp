@@ -1,122 +1,179 @@
 #include "GifFastLzw.h"
 
+#include <QtEndian>
 #include <algorithm>
 #include <cstring>
 
-// Tops the bit buffer up from the sub-blocks, a byte at a time, to at least 57 bits or until
-// the data ends. Returns false when a sub-block runs past the end of the data.
-bool GifFastLzw::fill()
+namespace {
+
+inline quint64 load64(const uchar *p)
 {
-    while (m_bitCount <= 56 && !m_dataEnded) {
-        if (m_blockLeft == 0) {
-            if (m_pos >= m_size)
-                return false;
-            m_blockLeft = m_data[m_pos++];
-            if (m_blockLeft == 0) {
-                m_dataEnded = true;
-                break;
-            }
-            if (m_pos + m_blockLeft > m_size)
-                return false;
-        }
-        const int take = std::min(m_blockLeft, (64 - m_bitCount) / 8);
-        for (int i = 0; i < take; ++i, m_bitCount += 8)
-            m_bits |= quint64(m_data[m_pos++]) << m_bitCount;
-        m_blockLeft -= take;
-    }
-    return true;
+    return qFromLittleEndian<quint64>(p);
 }
 
-bool GifFastLzw::decode(const uchar *data, qint64 size, qint64 pos, int codeSize, int width,
-                        int rows, uchar *line, const RowSink &sink)
+} // namespace
+
+GifFastLzw::GifFastLzw() : m_in(size_t(kGather) + 256 + 8 + 8)
 {
-    if (!accepts(codeSize) || width <= 0)
-        return false;
-    if (rows <= 0)
-        return true;
+    std::memset(m_suffix, 0, sizeof m_suffix);
+}
+
+// Moves the bytes of m_in not read yet (fewer than 8) to its front and appends the bytes of
+// whole sub-blocks after them, about kGather in all, then 8 zero bytes. The data ends at the
+// terminator or at the end of the file, a sub-block cut short by it giving the bytes that
+// are there.
+void GifFastLzw::gather(const uchar *&in, const uchar *&end)
+{
+    size_t have = size_t(end - in);
+    std::memmove(m_in.data(), in, have);
+    while (have < size_t(kGather) && !m_dataEnded) {
+        if (m_pos >= m_size) {
+            m_dataEnded = true;
+            break;
+        }
+        const qint64 block = m_data[m_pos++];
+        const size_t count = size_t(std::min(block, m_size - m_pos));
+        if (count == 0) {
+            m_dataEnded = true;
+            break;
+        }
+        std::memcpy(m_in.data() + have, m_data + m_pos, count);
+        m_pos += qint64(count);
+        have += count;
+    }
+    std::memset(m_in.data() + have, 0, 8);
+    in = m_in.data();
+    end = in + have;
+}
+
+qint64 GifFastLzw::decode(const uchar *data, qint64 size, qint64 pos, int codeSize, int width,
+                          int rows, Sink &sink)
+{
+    if (!accepts(codeSize) || width <= 0 || rows <= 0)
+        return 0;
     m_data = data;
     m_size = size;
     m_pos = pos;
-    m_blockLeft = 0;
     m_dataEnded = false;
-    m_bits = 0;
-    m_bitCount = 0;
-    const int clear = 1 << codeSize;
-    const int endOfInformation = clear + 1;
-    for (int i = 0; i < clear; ++i) {
+    const uchar *in = m_in.data();
+    const uchar *end = in;
+    quint64 bits = 0; // bits above `count` are those of the bytes from `in` on, or zero
+    quint32 count = 0;
+
+    const quint32 clear = 1u << codeSize;
+    const quint32 endOfInformation = clear + 1;
+    for (quint32 i = 0; i < clear; ++i) {
+        m_lm1[i] = 0;
         m_prefix[i] = 0;
-        m_length[i] = 1;
-        m_suffix[i] = uchar(i);
-        m_first[i] = uchar(i);
+        m_suffix[i][0] = uchar(i);
     }
-    int codeWidth = codeSize + 1;
-    int next = clear + 2;
-    int previous = -1;
-    int x = 0;
-    int row = 0;
+    // After a clear code the next code has nothing before it; it defines the unused entry of
+    // the end-of-information code, so that every code may define one.
+    m_lm1[endOfInformation] = 0;
+    quint32 save = endOfInformation; // the next entry to define
+    quint32 previous = endOfInformation;
+    quint32 codeWidth = quint32(codeSize) + 1;
+
+    const qint64 span = std::max(kBatch, width);
+    m_out.resize(size_t(span) + kTableSize + 16);
+    uchar *const out = m_out.data();
+    uchar *o = out;
+    int handed = 0; // rows handed on
+    uchar *limit = out + std::min<qint64>(span, qint64(rows) * width);
     for (;;) {
-        if (m_bitCount < codeWidth) {
-            if (!fill() || m_bitCount < codeWidth)
-                return false;
-        }
-        const int code = int(m_bits & ((1u << codeWidth) - 1));
-        m_bits >>= codeWidth;
-        m_bitCount -= codeWidth;
-        if (code == clear) {
-            codeWidth = codeSize + 1;
-            next = clear + 2;
-            previous = -1;
-            continue;
-        }
-        if (code == endOfInformation || code > next || (code == next && previous < 0) ||
-            (previous < 0 && code > clear))
-            return false;
-        // The string of this code, written back to front over `length` bytes at `out`.
-        const int length = code == next ? m_length[previous] + 1 : m_length[code];
-        const bool fits = x + length <= width;
-        uchar *out = fits ? line + x : m_scratch;
-        uchar *p = out + length - 1;
-        int c = code;
-        if (code == next) {
-            *p-- = m_first[previous];
-            c = previous;
-        }
-        while (c >= clear) {
-            *p-- = m_suffix[c];
-            c = m_prefix[c];
-        }
-        *p = uchar(c);
-        if (previous >= 0 && next < kTableSize) {
-            m_prefix[next] = quint16(previous);
-            m_suffix[next] = out[0];
-            m_first[next] = m_first[previous];
-            m_length[next] = quint16(m_length[previous] + 1);
-            ++next;
-            if (next == (1 << codeWidth) && codeWidth < 12)
-                ++codeWidth;
-        }
-        previous = code;
-        if (fits) {
-            x += length;
-            if (x == width) {
-                sink(row, line);
-                if (++row == rows)
-                    return true;
-                x = 0;
+        if (count < codeWidth) {
+            if (end - in < 8) {
+                if (!m_dataEnded)
+                    gather(in, end);
+                if (end - in < 8) { // the last few bytes
+                    const quint32 take = std::min(quint32(end - in), (63 - count) >> 3);
+                    if (take > 0)
+                        bits |= (load64(in) & ((quint64(1) << (8 * take)) - 1)) << count;
+                    in += take;
+                    count += 8 * take;
+                    if (count < codeWidth)
+                        break;
+                }
             }
-            continue;
-        }
-        for (int done = 0; done < length;) {
-            const int n = std::min(width - x, length - done);
-            std::memcpy(line + x, m_scratch + done, size_t(n));
-            x += n;
-            done += n;
-            if (x == width) {
-                sink(row, line);
-                if (++row == rows)
-                    return true;
-                x = 0;
+            if (count < codeWidth) {
+                bits |= load64(in) << count;
+                in += (63 - count) >> 3;
+                count |= 56;
             }
+        }
+        const quint32 code = quint32(bits) & ((1u << codeWidth) - 1);
+        bits >>= codeWidth;
+        count -= codeWidth;
+        uchar first;
+        if (code < clear) {
+            first = uchar(code);
+            *o++ = first;
+        } else if (code <= endOfInformation) {
+            if (code == endOfInformation)
+                break;
+            save = endOfInformation;
+            previous = endOfInformation;
+            codeWidth = quint32(codeSize) + 1;
+            m_lm1[endOfInformation] = 0;
+            continue;
+        } else if (code <= save) {
+            // The string, back to front, 8 bytes at a time; the last piece may write up to 7
+            // bytes past its end, which the next string overwrites.
+            quint32 c = code == save ? previous : code;
+            const quint32 lm1 = m_lm1[c];
+            uchar *p = o + (lm1 & ~7u);
+            for (quint32 steps = lm1 >> 3;; --steps) {
+                std::memcpy(p, m_suffix[c], 8);
+                if (steps == 0)
+                    break;
+                p -= 8;
+                c = m_prefix[c];
+            }
+            first = m_suffix[c][0];
+            o += lm1 + 1;
+            if (code == save)
+                *o++ = first;
+        } else {
+            break; // a code not defined yet
+        }
+        if (save < kTableSize) {
+            // The new string: the previous one and the first byte of this one.
+            const quint32 lm1 = (m_lm1[previous] + 1u) & (kTableSize - 1);
+            m_lm1[save] = quint16(lm1);
+            if (lm1 & 7) {
+                m_prefix[save] = m_prefix[previous];
+                std::memcpy(m_suffix[save], m_suffix[previous], 8);
+                m_suffix[save][lm1 & 7] = first;
+            } else {
+                m_prefix[save] = quint16(previous);
+                m_suffix[save][0] = first;
+            }
+            ++save;
+            // One bit more once the next entry needs it; for code sizes 0 and 1 that happens
+            // after the very first code.
+            if (codeWidth < 12)
+                codeWidth += (save >> codeWidth) & 1;
+            previous = code;
+        }
+        if (o >= limit) {
+            const qint64 produced = o - out;
+            const int whole = int(std::min<qint64>(produced / width, rows - handed));
+            sink.rows(handed, whole, out);
+            handed += whole;
+            if (handed == rows)
+                return qint64(rows) * width;
+            const qint64 rest = produced - qint64(whole) * width;
+            std::memmove(out, out + qint64(whole) * width, size_t(rest));
+            o = out + rest;
+            limit = out + std::min<qint64>(span, qint64(rows - handed) * width);
         }
     }
+    // Stopped early: the whole rows go on, the row it stopped in stays at the front of m_out.
+    const qint64 produced = o - out;
+    const int whole = int(produced / width);
+    if (whole > 0)
+        sink.rows(handed, whole, out);
+    const qint64 rest = produced - qint64(whole) * width;
+    std::memmove(out, out + qint64(whole) * width, size_t(rest));
+    return qint64(handed + whole) * width + rest;
 }

@@ -21,17 +21,9 @@ int readSource(GifFileType *gif, GifByteType *buffer, int length)
         return 0;
     const qint64 left = std::max<qint64>(0, source->size - source->pos);
     const int count = int(std::min<qint64>(length, left));
-    if (count > 0) {
+    if (count > 0)
         std::memcpy(buffer, source->data + source->pos, size_t(count));
-        if (source->patchPos >= source->pos && source->patchPos < source->pos + count)
-            buffer[source->patchPos - source->pos] = source->patchValue;
-    }
     source->pos += count;
-    if (count < length && source->zeroTail) {
-        std::memset(buffer + count, 0, size_t(length - count));
-        source->pos += length - count;
-        return length;
-    }
     return count;
 }
 
@@ -81,7 +73,7 @@ GifFile::Status GifFile::open(const QString &path)
     ::close(fd);
     if (data == MAP_FAILED)
         return size > 0 ? Status::CannotOpen : Status::NotGif;
-    m_source = Source{static_cast<const uchar *>(data), size, 0, false, -1, 0};
+    m_source = Source{static_cast<const uchar *>(data), size, 0};
     m_mapped = true;
     const Status status = openSource();
     if (status != Status::Ok)
@@ -93,8 +85,7 @@ GifFile::Status GifFile::openData(const QByteArray &bytes)
 {
     close();
     m_bytes = bytes;
-    m_source = Source{
-        reinterpret_cast<const uchar *>(m_bytes.constData()), m_bytes.size(), 0, false, -1, 0};
+    m_source = Source{reinterpret_cast<const uchar *>(m_bytes.constData()), m_bytes.size(), 0};
     const Status status = openSource();
     if (status != Status::Ok)
         close();
@@ -123,6 +114,7 @@ void GifFile::close()
     m_frames.shrink_to_fit();
     m_line.clear();
     m_line.shrink_to_fit();
+    m_paletteOffset = -1;
     m_indexCache.reset(m_indexCache.budget());
     m_framesDecompressed = 0;
 }
@@ -142,7 +134,6 @@ GifFile::Status GifFile::openSource()
     scan();
     if (m_frames.empty())
         return Status::NoFrames;
-    m_source.zeroTail = true;
     if (m_source.size > kResidentFileBytes)
         releasePages();
     m_touched = 0;
@@ -276,8 +267,7 @@ bool GifFile::scanExtension()
 }
 
 // Skips a chain of data sub-blocks starting at `pos`; returns the offset after its
-// terminator. When the file ends inside the chain, remembers how to patch the last count
-// byte so that decoding later uses every byte present.
+// terminator, or the end of the data when the file ends inside the chain.
 qint64 GifFile::skipSubBlocks(qint64 pos, bool &truncated)
 {
     const uchar *data = m_source.data;
@@ -290,8 +280,6 @@ qint64 GifFile::skipSubBlocks(qint64 pos, bool &truncated)
         if (count == 0)
             return pos + 1;
         if (pos + 1 + count > size) {
-            m_source.patchPos = pos;
-            m_source.patchValue = uchar(size - pos - 1);
             truncated = true;
             return size;
         }
@@ -314,16 +302,15 @@ int GifFile::giflibSavedImageCount() const
     return m_gif && m_gif->SavedImages ? m_gif->ImageCount : 0;
 }
 
-bool GifFile::beginFrame(const GifFrameRecord &record)
-{
-    m_source.pos = record.descriptorOffset;
-    const int ok = DGifGetImageDesc(m_gif);
-    dropSavedImages();
-    return ok == GIF_OK;
-}
-
+// Frames mostly share one colour table, so the last one built is kept for the next frame.
 void GifFile::buildPalette(const GifFrameRecord &record)
 {
+    if (record.paletteOffset == m_paletteOffset && record.paletteSize == m_paletteSize &&
+        record.transparentIndex == m_paletteTransparent)
+        return;
+    m_paletteOffset = record.paletteOffset;
+    m_paletteSize = record.paletteSize;
+    m_paletteTransparent = record.transparentIndex;
     std::fill(std::begin(m_palette), std::end(m_palette), 0u);
     const uchar *rgb = m_source.data + record.paletteOffset;
     for (int i = 0; i < record.paletteSize; ++i, rgb += 3)
@@ -405,18 +392,20 @@ void GifFile::blitRow(QImage &canvas, int y, int left, const uchar *indices, int
     }
 }
 
-// Draws the part of a decoded row (the first `pixels` of the frame's row, in m_line) that lies
-// in `clip`, and keeps the clip's indices in `keep` (clip-sized, row by row) when given.
-void GifFile::putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int pixels,
-                     uchar *keep) const
+// Draws the part of a decoded row (pixels `from` to `to` - 1 of the frame's row `line`) that
+// lies in `clip`, and keeps the clip's indices in `keep` (clip-sized, row by row) when given.
+void GifFile::putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, const uchar *line,
+                     int from, int to, uchar *keep) const
 {
     if (y < clip.top() || y > clip.bottom())
         return;
-    const uchar *src = m_line.data() + (clip.left() - frameLeft);
-    blitRow(canvas, y, clip.left(), src,
-            std::min(clip.right() + 1, frameLeft + pixels) - clip.left());
+    const int left = std::max(clip.left(), frameLeft + from);
+    const int right = std::min(clip.right() + 1, frameLeft + to);
+    if (right > left)
+        blitRow(canvas, y, left, line + (left - frameLeft), right - left);
     if (keep)
-        std::memcpy(keep + qsizetype(y - clip.top()) * clip.width(), src, size_t(clip.width()));
+        std::memcpy(keep + qsizetype(y - clip.top()) * clip.width(),
+                    line + (clip.left() - frameLeft), size_t(clip.width()));
 }
 
 bool GifFile::drawFrame(int index, QImage &canvas, const QRect &area)
@@ -454,9 +443,10 @@ bool GifFile::drawFrame(int index, QImage &canvas, const QRect &area)
     return whole;
 }
 
-// Decodes down to the last row `clip` needs (all rows when interlaced): well-formed data with
-// GifFastLzw, anything else row by row with DGifGetLine. giflib does not say how much of a row
-// it decoded before the data broke off, so a failed row is decoded again pixel by pixel.
+// Decodes down to the last row `clip` needs (all rows when interlaced). The data may stop early
+// (it ends, or holds a code that cannot be): the pixels before that point are drawn, and for an
+// interlaced frame the rows that did not arrive are filled as browsers fill them while such a
+// frame loads, see fillMissingRows().
 bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas,
                          uchar *keep)
 {
@@ -464,52 +454,114 @@ bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage
     const int height = record.rect.height();
     const int needed = record.interlaced ? height : clip.bottom() - record.rect.top() + 1;
     const int rows = int(std::min<qint64>(needed, kMaxDecodedPixelsPerFrame / width));
-    m_line.resize(size_t(width));
-    if (record.codeSize > 8) {
-        GifLzwDecoder lzw(m_source.data, m_source.size, record.dataOffset, record.codeSize);
-        for (int r = 0; r < rows; ++r) {
-            const int y = record.rect.top() + (record.interlaced ? interlacedRow(r, height) : r);
-            const int decoded = lzw.read(m_line.data(), width);
-            putRow(canvas, y, clip, record.rect.left(), decoded, keep);
-            if (decoded < width)
-                return false;
-        }
-        return rows == needed;
-    }
-    if (GifFastLzw::accepts(record.codeSize) &&
-        m_fastLzw->decode(m_source.data, m_source.size, record.dataOffset, record.codeSize, width,
-                          rows, m_line.data(), [&](int r, const uchar *) {
-                              const int y = record.rect.top() +
-                                            (record.interlaced ? interlacedRow(r, height) : r);
-                              putRow(canvas, y, clip, record.rect.left(), width, keep);
-                          }))
-        return rows == needed;
-    // Data that is not well formed: giflib shows how far it goes.
-    if (!beginFrame(record))
-        return false;
-    for (int r = 0; r < rows; ++r) {
-        const int y = record.rect.top() + (record.interlaced ? interlacedRow(r, height) : r);
-        if (DGifGetLine(m_gif, m_line.data(), width) == GIF_ERROR) {
-            salvageRow(record, r, y, clip, canvas);
-            return false;
-        }
-        putRow(canvas, y, clip, record.rect.left(), width, keep);
-    }
-    return rows == needed;
+    const uchar *stopped = nullptr;
+    const qint64 decoded = decodeStream(record, rows, stopped, [&](int r, const uchar *pixels) {
+        putRow(canvas, frameRow(record, r), clip, record.rect.left(), pixels, 0, width, keep);
+    });
+    const int received = int(decoded / width);
+    if (received == needed)
+        return true;
+    if (received < rows)
+        putRow(canvas, frameRow(record, received), clip, record.rect.left(), stopped, 0,
+               int(decoded % width), nullptr);
+    if (record.interlaced)
+        fillMissingRows(record, clip, canvas, received, int(decoded % width));
+    return false;
 }
 
-void GifFile::salvageRow(const GifFrameRecord &record, int failedRow, int y, const QRect &clip,
-                         QImage &canvas)
+int GifFile::frameRow(const GifFrameRecord &record, int r) const
+{
+    return record.rect.top() + (record.interlaced ? interlacedRow(r, record.rect.height()) : r);
+}
+
+// Decodes up to `rows` rows, calling `row` with each whole row's number in stream order and its
+// pixels; returns the pixels decoded, and points `stopped` at those of the row where the data
+// stopped, if it did.
+template <typename RowFunction>
+qint64 GifFile::decodeStream(const GifFrameRecord &record, int rows, const uchar *&stopped,
+                             RowFunction row)
 {
     const int width = record.rect.width();
-    if (!beginFrame(record))
-        return;
-    for (int r = 0; r < failedRow; ++r) {
-        if (DGifGetLine(m_gif, m_line.data(), width) == GIF_ERROR)
-            return;
+    if (record.codeSize > 8) {
+        m_line.resize(size_t(width));
+        stopped = m_line.data();
+        GifLzwDecoder lzw(m_source.data, m_source.size, record.dataOffset, record.codeSize);
+        for (int r = 0; r < rows; ++r) {
+            const int got = lzw.read(m_line.data(), width);
+            if (got < width)
+                return qint64(r) * width + got;
+            row(r, m_line.data());
+        }
+        return qint64(rows) * width;
     }
-    int decoded = 0;
-    while (decoded < width && DGifGetLine(m_gif, m_line.data() + decoded, 1) == GIF_OK)
-        ++decoded;
-    putRow(canvas, y, clip, record.rect.left(), decoded, nullptr);
+    struct Rows : GifFastLzw::Sink
+    {
+        RowFunction &row;
+        int width;
+        Rows(RowFunction &f, int w) : row(f), width(w) {}
+        void rows(int first, int count, const uchar *pixels) override
+        {
+            for (int r = first; r < first + count; ++r, pixels += width)
+                row(r, pixels);
+        }
+    } sink(row, width);
+    const qint64 decoded = m_fastLzw->decode(m_source.data, m_source.size, record.dataOffset,
+                                             record.codeSize, width, rows, sink);
+    stopped = m_fastLzw->stoppedRow();
+    return decoded;
+}
+
+// An interlaced frame whose data stopped after `received` whole rows and `partial` pixels of the
+// next: each row of an early pass stands in for the rows below it that later passes fill (a
+// row of pass 1 for 8 rows, of pass 2 for 4, of pass 3 for 2), as in a browser that shows such
+// a frame while it loads, so the picture shows whole and coarse. Each row that did not arrive
+// (or the rest of the row that stopped) shows the nearest row above it that arrived and stands
+// in for it; the rows that stand in are decoded again for that.
+void GifFile::fillMissingRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas,
+                              int received, int partial)
+{
+    const int width = record.rect.width();
+    const int height = record.rect.height();
+    auto streamRow = [height](int y) { // the inverse of interlacedRow()
+        if (y % 8 == 0)
+            return y / 8;
+        const int pass1 = (height + 7) / 8, pass2 = (height + 3) / 8, pass3 = (height + 1) / 4;
+        if (y % 8 == 4)
+            return pass1 + y / 8;
+        if (y % 4 == 2)
+            return pass1 + pass2 + y / 4;
+        return pass1 + pass2 + pass3 + y / 2;
+    };
+    struct Fill
+    {
+        int source; // stream row
+        int y;      // frame row
+        int from;   // first pixel to fill
+    };
+    std::vector<Fill> fills;
+    const int top = std::max(0, clip.top() - record.rect.top());
+    const int bottom = std::min(height - 1, clip.bottom() - record.rect.top());
+    for (int y = top; y <= bottom; ++y) {
+        const int own = streamRow(y);
+        if (own < received)
+            continue;
+        // Rows that would stand in for y, nearest (latest pass) first.
+        for (const int candidate : {y & ~1, y & ~3, y & ~7}) {
+            if (candidate != y && streamRow(candidate) < received) {
+                fills.push_back({streamRow(candidate), y, own == received ? partial : 0});
+                break;
+            }
+        }
+    }
+    if (fills.empty())
+        return;
+    std::sort(fills.begin(), fills.end(),
+              [](const Fill &a, const Fill &b) { return a.source < b.source; });
+    size_t next = 0;
+    const uchar *stopped = nullptr;
+    decodeStream(record, fills.back().source + 1, stopped, [&](int r, const uchar *pixels) {
+        for (; next < fills.size() && fills[next].source == r; ++next)
+            putRow(canvas, record.rect.top() + fills[next].y, clip, record.rect.left(), pixels,
+                   fills[next].from, width, nullptr);
+    });
 }

@@ -13,7 +13,7 @@
 struct GifFileType;
 class GifFastLzw;
 
-// One open GIF: the mapped bytes, giflib's reader over them, and the frame records of a
+// One open GIF: the mapped bytes, giflib's record reader over them, and the frame records of a
 // structure scan. Decodes single frames on request, each from its own offset, so no decoder
 // state is carried from one frame to the next.
 class GifFile
@@ -81,12 +81,6 @@ public:
         const uchar *data = nullptr;
         qint64 size = 0;
         qint64 pos = 0;
-        // While decoding frames, reads past the end see zero bytes (a block terminator), and
-        // the count byte of a sub-block that the end of the file cut short is patched to
-        // what is left, so giflib uses every byte that is there.
-        bool zeroTail = false;
-        qint64 patchPos = -1;
-        uchar patchValue = 0;
     };
 
 private:
@@ -95,14 +89,17 @@ private:
     bool scanImage(qint64 descriptorOffset);
     bool scanExtension();
     qint64 skipSubBlocks(qint64 pos, bool &truncated);
-    bool beginFrame(const GifFrameRecord &record);
     void dropSavedImages();
     void buildPalette(const GifFrameRecord &record);
     bool decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas, uchar *keep);
-    void salvageRow(const GifFrameRecord &record, int failedRow, int y, const QRect &clip,
-                    QImage &canvas);
-    void putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, int pixels,
-                uchar *keep) const;
+    int frameRow(const GifFrameRecord &record, int r) const;
+    template <typename RowFunction>
+    qint64 decodeStream(const GifFrameRecord &record, int rows, const uchar *&stopped,
+                        RowFunction row);
+    void fillMissingRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas,
+                         int received, int partial);
+    void putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, const uchar *line,
+                int from, int to, uchar *keep) const;
     void blitRow(QImage &canvas, int y, int left, const uchar *indices, int count) const;
     void releasePages();
     void releaseRange(qint64 from, qint64 to);
@@ -120,6 +117,9 @@ private:
     qint64 m_framesDecompressed = 0;
     quint32 m_palette[256] = {};
     bool m_paletteOpaque = false;
+    qint64 m_paletteOffset = -1; // the colour table m_palette was built from; -1: none
+    quint16 m_paletteSize = 0;
+    qint16 m_paletteTransparent = -1;
     bool m_mapped = false;
     qint64 m_touched = 0;     // bytes read since pages were last released (scan: the offset)
     qint64 m_touchedFrom = 0; // the span of the file those bytes lie in

@@ -32,7 +32,7 @@ struct GifFrameRecord
     bool coversCanvas = false;
     qint8 decodedWhole = -1; // learnt at the first decode: 1 all data there, 0 not, -1 unknown
 
-    // giflib decodes code sizes up to 8, GifLzwDecoder 9 to 11; above that (or without a
+    // GifFastLzw decodes code sizes up to 8, GifLzwDecoder 9 to 11; above that (or without a
     // colour table) a frame draws nothing.
     bool decodable() const { return codeSize <= 11 && paletteOffset >= 0; }
 

@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-// LZW decoder for the images giflib refuses: a minimum code size of 9 to 11, which no
+// LZW decoder for a minimum code size of 9 to 11, which giflib refuses and no
 // encoder writes but which browsers decode. Reads the data sub-blocks straight from memory.
 class GifLzwDecoder
 {

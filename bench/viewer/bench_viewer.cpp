@@ -8,11 +8,17 @@
 //   peak RSS   of a child process that loads the file and plays it twice
 //   playback   AniGIF playing 300 frames of 20 ms, against the 6 s their delays add up to
 // Run: bench_viewer [--quick]
+//
+// bench_viewer --wuffs [ROUNDS]: the engine against Wuffs' GIF decoder (when the build found
+// it) on five files, every frame composed, no caches: megapixels of canvas per second, the
+// median of ROUNDS (default 9) passes of each, the two taking turns. Before timing, each file's
+// frames are checked equal between the two, frame by frame.
 #include "AniGIF.h"
 #include "GifDecoder.h"
 #include "TestGifs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
@@ -20,8 +26,14 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <gif_lib.h>
+
+#ifdef QX_HAVE_WUFFS
+#include "WuffsGif.h"
+#endif
 
 namespace {
 
@@ -223,6 +235,147 @@ void playback(const QString &path, int frames, int delayMs)
                 100.0 * (took - frames * delayMs) / (frames * delayMs));
 }
 
+#ifdef QX_HAVE_WUFFS
+// Smooth shading with noise on it, as a photograph quantised to 256 colours looks to LZW.
+QByteArray photoAnimation(QSize size, int count)
+{
+    QVector<QRgb> palette;
+    for (int i = 0; i < 256; ++i)
+        palette.append(qRgb(i, (i * 3) & 0xff, 255 - i));
+    GifWriter writer(size, palette);
+    QRandomGenerator random(11);
+    for (int i = 0; i < count; ++i) {
+        GifWriter::Frame f;
+        f.rect = QRect(QPoint(0, 0), size);
+        f.delayCs = 4;
+        f.disposal = 1;
+        f.pixels.resize(size_t(size.width()) * size_t(size.height()));
+        size_t p = 0;
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                const double shade =
+                    100 + 60 * std::sin((x + 4 * i) / 70.0) + 50 * std::cos(y / 45.0 + x / 300.0);
+                f.pixels[p++] = uchar(std::clamp(int(shade) + int(random.bounded(9)), 0, 255));
+            }
+        }
+        writer.addFrame(f);
+    }
+    return writer.finish();
+}
+
+QByteArray interlacedAnimation(QSize size, int count)
+{
+    QVector<QRgb> palette;
+    for (int i = 0; i < 256; ++i)
+        palette.append(qRgb(i, 255 - i, (i * 7) & 0xff));
+    GifWriter writer(size, palette);
+    for (int i = 0; i < count; ++i) {
+        GifWriter::Frame f;
+        f.rect = QRect(QPoint(0, 0), size);
+        f.interlaced = true;
+        f.delayCs = 4;
+        f.disposal = 1;
+        f.pixels.resize(size_t(size.width()) * size_t(size.height()));
+        size_t p = 0;
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x)
+                f.pixels[p++] = uchar(((x + i * 5) / 6 + (y / 5) * 3 + ((x ^ y) & 7)) & 0xff);
+        }
+        writer.addFrame(f);
+    }
+    return writer.finish();
+}
+
+struct FrameCheck
+{
+    GifDecoder *engine;
+    const uchar *wuffsCanvas;
+    qint64 bad = -1;
+};
+
+void checkFrame(void *context, int64_t frame)
+{
+    auto *check = static_cast<FrameCheck *>(context);
+    check->engine->showFrame(int(frame));
+    const QImage &canvas = check->engine->canvas();
+    if (check->bad < 0 &&
+        (frame >= check->engine->frameCount() ||
+         std::memcmp(canvas.constBits(), check->wuffsCanvas, size_t(canvas.sizeInBytes())) != 0))
+        check->bad = frame;
+}
+#endif
+
+int compareWithWuffs(const QString &dirPath, int rounds)
+{
+#ifndef QX_HAVE_WUFFS
+    Q_UNUSED(dirPath);
+    Q_UNUSED(rounds);
+    std::printf("Wuffs was not found beside the source tree (../shared/reference); nothing to "
+                "compare\n");
+    return 0;
+#else
+    const QDir dir(dirPath);
+    struct File
+    {
+        const char *name;
+        QByteArray bytes;
+    };
+    std::printf("generating ...\n");
+    std::fflush(stdout);
+    std::vector<File> files = {
+        {"hd 1920x1080 x60", TestGifs::plainAnimation({1920, 1080}, 60, true)},
+        {"mid 480x320 x200", TestGifs::plainAnimation({480, 320}, 200, false)},
+        {"tiny 32x32 x2000", TestGifs::plainAnimation({32, 32}, 2000, false)},
+        {"photo 800x600 x10", photoAnimation({800, 600}, 10)},
+        {"interlaced 1920x1080 x10", interlacedAnimation({1920, 1080}, 10)},
+    };
+    int failures = 0;
+    for (const File &f : files) {
+        const QString path = TestGifs::writeFile(dir.filePath(f.name), f.bytes);
+        const auto *data = reinterpret_cast<const uint8_t *>(f.bytes.constData());
+        uint32_t width = 0, height = 0;
+        GifDecoder engine(0, 0);
+        if (!engine.loadFile(path) ||
+            !wuffs_gif_canvas_size(data, size_t(f.bytes.size()), &width, &height) ||
+            QSize(int(width), int(height)) != engine.canvasSize()) {
+            std::printf("%-26s cannot be read by both\n", f.name);
+            ++failures;
+            continue;
+        }
+        std::vector<uchar> wuffsCanvas(size_t(width) * height * 4);
+        GifDecoder checked(0, 0);
+        checked.loadFile(path);
+        FrameCheck check{&checked, wuffsCanvas.data()};
+        const int64_t wuffsFrames =
+            wuffs_gif_play(data, size_t(f.bytes.size()), wuffsCanvas.data(), checkFrame, &check);
+        if (wuffsFrames != engine.frameCount() || check.bad >= 0) {
+            std::printf("%-26s differs from Wuffs at frame %lld (frames %lld and %d)\n", f.name,
+                        (long long)check.bad, (long long)wuffsFrames, engine.frameCount());
+            ++failures;
+            continue;
+        }
+        const double megapixels = double(width) * height * engine.frameCount() / 1e6;
+        std::vector<double> ours, theirs;
+        engine.showFrame(1); // so that the first pass decodes frame 0 as well
+        for (int r = 0; r < rounds; ++r) {
+            QElapsedTimer t;
+            t.start();
+            for (int i = 0; i < engine.frameCount(); ++i)
+                engine.showFrame(i);
+            ours.push_back(megapixels / (t.nsecsElapsed() / 1e9));
+            engine.showFrame(1);
+            t.restart();
+            wuffs_gif_play(data, size_t(f.bytes.size()), wuffsCanvas.data(), nullptr, nullptr);
+            theirs.push_back(megapixels / (t.nsecsElapsed() / 1e9));
+        }
+        std::printf("%-26s engine %8.1f MP/s | Wuffs %8.1f MP/s | engine / Wuffs %.2f\n", f.name,
+                    median(ours), median(theirs), median(ours) / median(theirs));
+        std::fflush(stdout);
+    }
+    return failures ? 1 : 0;
+#endif
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -236,6 +389,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const bool quick = app.arguments().contains("--quick");
     QTemporaryDir dir;
+    if (const qsizetype wuffs = app.arguments().indexOf("--wuffs"); wuffs > 0)
+        return compareWithWuffs(dir.path(),
+                                std::max(1, app.arguments().value(wuffs + 1, "9").toInt()));
     auto write = [&](const char *name, const QByteArray &bytes) {
         const QString path = dir.filePath(name);
         QFile f(path);

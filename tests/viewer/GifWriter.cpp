@@ -122,6 +122,36 @@ void GifWriter::addEmptyImageWithData(int left, int top)
     append(raw);
 }
 
+void GifWriter::addCodedImage(const QRect &rect, bool interlaced, int codeSize,
+                              const std::vector<int> &codes)
+{
+    QByteArray raw;
+    raw.append(',');
+    const int words[4] = {rect.x(), rect.y(), rect.width(), rect.height()};
+    for (int w : words) {
+        raw.append(char(w & 0xff));
+        raw.append(char(w >> 8));
+    }
+    raw.append(char(interlaced ? 0x40 : 0));
+    raw.append(char(codeSize));
+    QByteArray data;
+    quint32 bits = 0;
+    int count = 0;
+    for (int code : codes) {
+        bits |= quint32(code) << count;
+        for (count += codeSize + 1; count >= 8; count -= 8, bits >>= 8)
+            data.append(char(bits & 0xff));
+    }
+    if (count > 0)
+        data.append(char(bits & 0xff));
+    for (qsizetype at = 0; at < data.size(); at += 255) {
+        const QByteArray block = data.mid(at, 255);
+        raw.append(char(block.size())).append(block);
+    }
+    raw.append(char(0));
+    append(raw);
+}
+
 void GifWriter::append(const QByteArray &raw)
 {
     m_out.append(raw);

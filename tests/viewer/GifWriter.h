@@ -36,6 +36,11 @@ public:
     void addFrame(const Frame &frame);
     // An image descriptor of the given size with a few bytes of data but no pixels to match.
     void addEmptyImageWithData(int left, int top);
+    // An image (global palette, no control extension) whose data is the given LZW codes, all
+    // packed at the starting width of `codeSize` + 1 bits: for hand-made streams, well formed
+    // or not, that keep to that width.
+    void addCodedImage(const QRect &rect, bool interlaced, int codeSize,
+                       const std::vector<int> &codes);
     QByteArray finish();
 
     // The pixels of `frame` from a picture like "RG..\nBB..": each character is looked up in
