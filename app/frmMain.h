@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <optional>
 
 class AniGIF;
 class AnimationList;
@@ -47,6 +48,7 @@ public:
     // The window's own handling: dragging by the skin, folding, minimising, ending, about.
     void pic_MouseDown(Qt::MouseButton button, QPointF position);
     void pic_MouseMove(Qt::MouseButtons buttons, QPointF position, QPointF globalPosition);
+    void pic_MouseUp(Qt::MouseButtons held);
     void Image16_Click();
     void Image18_Click();
     void Image19_Click();
@@ -161,5 +163,7 @@ private:
     void createLabels();
     void createMenu();
 
-    QPointF m_grab; // where the last press on the skin was, in the skin's pixels
+    // Where the press that began the gesture now under way was on the skin, in the skin's
+    // pixels; empty when that gesture did not begin on the skin, or none is under way.
+    std::optional<QPointF> m_grab;
 };
