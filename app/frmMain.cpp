@@ -379,12 +379,26 @@ void frmMain::Image1_Click()
 {
     if (closeAllSounds)
         closeAllSounds();
+    keepTheList();
     endProgram();
 }
 
 void frmMain::Image17_Click()
 {
+    keepTheList();
     endProgram();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    keepTheList();
+    QWidget::closeEvent(event);
+}
+
+void frmMain::keepTheList()
+{
+    if (animationList)
+        animationList->saveChangedList();
 }
 
 QStringList frmMain::aboutLines()

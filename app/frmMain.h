@@ -145,11 +145,16 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    // The window system closes the window: the program ends.
+    void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // Before the program ends: rows added or removed since the list file was last written are
+    // written to it. A failed write leaves the old file and does not stop the end.
+    void keepTheList();
     void createShortcuts();
     void applyFontsIconAndCursors();
     void connectWindowHandling();
