@@ -32,6 +32,11 @@ void ImageControl::mousePressEvent(QMouseEvent *event)
     emit mousePressed(event->button(), event->position().toPoint());
 }
 
+void ImageControl::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
 void ImageControl::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();

@@ -4,8 +4,9 @@
 #include <QWidget>
 
 // A light-weight image on the skin: a transparent hot spot when it has no picture, a button or
-// marker picture otherwise. It takes every mouse press over it, so a press never reaches the
-// skin below, and reports presses, releases and clicks.
+// marker picture otherwise. It takes every mouse press over it and keeps the moves and the
+// release that follow, so no gesture begun on it reaches the skin below and drags the window;
+// it reports presses, releases and clicks.
 class ImageControl : public QWidget
 {
     Q_OBJECT
@@ -29,6 +30,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 

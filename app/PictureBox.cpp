@@ -62,5 +62,5 @@ void PictureBox::mouseMoveEvent(QMouseEvent *event)
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
-    emit mouseReleased(event->button(), event->position().toPoint());
+    emit mouseReleased(event->button(), event->buttons(), event->position().toPoint());
 }

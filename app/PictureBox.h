@@ -29,7 +29,8 @@ public:
 signals:
     void mousePressed(Qt::MouseButton button, QPoint position);
     void mouseMoved(Qt::MouseButtons buttons, QPoint position, QPointF globalPosition);
-    void mouseReleased(Qt::MouseButton button, QPoint position);
+    // `held`: the buttons still down after this release.
+    void mouseReleased(Qt::MouseButton button, Qt::MouseButtons held, QPoint position);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -53,6 +53,11 @@ void SkinLabel::mousePressEvent(QMouseEvent *event)
     event->accept();
 }
 
+void SkinLabel::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
 void SkinLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();

@@ -3,9 +3,10 @@
 #include <QLabel>
 
 // A caption on the skin: transparent, fixed in size (a longer text is cut off at its box), and
-// it keeps the mouse presses that land on it, so they never start a drag of the window. On a
-// screen that scales the window, a caption in a bitmap font is drawn as at scale 1 and then
-// enlarged pixel by pixel, like the skin under it, since the font itself does not grow.
+// it keeps the mouse presses that land on it, with the moves and the release after them, so
+// they never drag the window. On a screen that scales the window, a caption in a bitmap font is
+// drawn as at scale 1 and then enlarged pixel by pixel, like the skin under it, since the font
+// itself does not grow.
 class SkinLabel : public QLabel
 {
     Q_OBJECT
@@ -18,6 +19,7 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 };

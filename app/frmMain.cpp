@@ -317,6 +317,8 @@ void frmMain::connectWindowHandling()
             [this](Qt::MouseButtons buttons, QPoint position, QPointF global) {
                 pic_MouseMove(buttons, position, global);
             });
+    connect(pic, &PictureBox::mouseReleased, this,
+            [this](Qt::MouseButton, Qt::MouseButtons held, QPoint) { pic_MouseUp(held); });
     connect(Image16, &ImageControl::clicked, this, &frmMain::Image16_Click);
     connect(Image18, &ImageControl::clicked, this, &frmMain::Image18_Click);
     connect(Image19, &ImageControl::clicked, this, &frmMain::Image19_Click);
@@ -340,13 +342,22 @@ void frmMain::pic_MouseDown(Qt::MouseButton button, QPointF position)
 // With the left button alone held, the window follows the pointer so that the grabbed point
 // of the skin stays under it: the window moves by the pointer's displacement from the grab
 // point. The new place is reckoned from the pointer's screen position, which stays true while
-// an earlier move is still on its way to the window system.
+// an earlier move is still on its way to the window system. Only a gesture that began with a
+// press on the skin itself drags: moves that reach the skin from a gesture begun elsewhere (a
+// transport button hides its picture under the pointer) leave the window where it is.
 void frmMain::pic_MouseMove(Qt::MouseButtons buttons, QPointF, QPointF globalPosition)
 {
-    if (buttons != Qt::LeftButton)
+    if (buttons != Qt::LeftButton || !m_grab)
         return;
-    const QPointF grabbedInWindow = m_grab + QPointF(pic->pos());
+    const QPointF grabbedInWindow = *m_grab + QPointF(pic->pos());
     move((globalPosition - grabbedInWindow).toPoint());
+}
+
+// The gesture ends with the release of its last button.
+void frmMain::pic_MouseUp(Qt::MouseButtons held)
+{
+    if (held == Qt::NoButton)
+        m_grab.reset();
 }
 
 void frmMain::Image16_Click()
@@ -368,12 +379,26 @@ void frmMain::Image1_Click()
 {
     if (closeAllSounds)
         closeAllSounds();
+    keepTheList();
     endProgram();
 }
 
 void frmMain::Image17_Click()
 {
+    keepTheList();
     endProgram();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    keepTheList();
+    QWidget::closeEvent(event);
+}
+
+void frmMain::keepTheList()
+{
+    if (animationList)
+        animationList->saveChangedList();
 }
 
 QStringList frmMain::aboutLines()

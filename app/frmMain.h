@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <optional>
 
 class AniGIF;
 class AnimationList;
@@ -47,6 +48,7 @@ public:
     // The window's own handling: dragging by the skin, folding, minimising, ending, about.
     void pic_MouseDown(Qt::MouseButton button, QPointF position);
     void pic_MouseMove(Qt::MouseButtons buttons, QPointF position, QPointF globalPosition);
+    void pic_MouseUp(Qt::MouseButtons held);
     void Image16_Click();
     void Image18_Click();
     void Image19_Click();
@@ -143,11 +145,16 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    // The window system closes the window: the program ends.
+    void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // Before the program ends: rows added or removed since the list file was last written are
+    // written to it. A failed write leaves the old file and does not stop the end.
+    void keepTheList();
     void createShortcuts();
     void applyFontsIconAndCursors();
     void connectWindowHandling();
@@ -161,5 +168,7 @@ private:
     void createLabels();
     void createMenu();
 
-    QPointF m_grab; // where the last press on the skin was, in the skin's pixels
+    // Where the press that began the gesture now under way was on the skin, in the skin's
+    // pixels; empty when that gesture did not begin on the skin, or none is under way.
+    std::optional<QPointF> m_grab;
 };

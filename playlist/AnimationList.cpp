@@ -23,6 +23,7 @@ void AnimationList::loadList()
         return;
     const ListFile::Contents contents = ListFile::read(m_location.readPath());
     m_listFileUnreadable = contents.status == ListFile::Status::Unreadable;
+    m_fileLines = contents.lines;
     FileListRows::addFileLines(m_fileList, contents.lines);
 }
 
@@ -36,7 +37,15 @@ bool AnimationList::saveList()
     if (!ListFile::write(m_location.writePath(), lines))
         return false;
     m_listFileUnreadable = false;
+    m_fileLines = lines;
     return true;
+}
+
+bool AnimationList::saveChangedList()
+{
+    if (!m_fileList || FileListRows::fileLines(m_fileList) == m_fileLines)
+        return true;
+    return saveList();
 }
 
 bool AnimationList::isListShown() const

@@ -55,6 +55,9 @@ public:
     // Writes every row's full path to the list file; false when nothing was written (the old file
     // is then unchanged).
     bool saveList();
+    // Saves the list when its rows differ from what the list file was last read or written
+    // with; false when such a save failed.
+    bool saveChangedList();
 
     bool isListShown() const;
 
@@ -92,6 +95,8 @@ private:
     ListFileLocation m_location;
     DialogRunner m_runDialog;
     bool m_listFileUnreadable = false;
+    // The lines the list file holds, as last read or written.
+    QList<QByteArray> m_fileLines;
 
     bool m_hasClickedItem = false;
     ListRow m_clickedItem;

@@ -273,11 +273,20 @@ AnimationViewer::Shown AnimationViewer::showAnimation(const QString &path)
     return letMessagesRun(3) ? Shown::Yes : Shown::ViewerGone;
 }
 
+// A file that does not load leaves the display empty; the counters and the marker then show the
+// values they have while nothing is shown, not those of the animation shown before.
 bool AnimationViewer::loadFile(const QString &path)
 {
     const bool loaded = m_display->LoadFile(path);
     if (m_loadReport)
         m_loadReport(path, loaded);
+    if (!loaded) {
+        setLabel(m_lb1, 0);
+        setLabel(m_lb2, 0);
+        setLabel(m_Label4, 0);
+        if (m_im1)
+            m_im1->move(ViewerFormulas::kMarkerHome, m_im1->y());
+    }
     return loaded;
 }
 

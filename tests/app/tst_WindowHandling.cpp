@@ -29,6 +29,7 @@ private slots:
     void drag_data();
     void drag();
     void grabbedPointStaysUnderThePointer();
+    void onlyAPressOnTheSkinDrags();
     void fold_data();
     void fold();
     void minimise();
@@ -104,6 +105,19 @@ void tst_WindowHandling::grabbedPointStaysUnderThePointer()
         QCOMPARE(form->pic->mapToGlobal(QPoint(200, 390)), pointer);
     }
     QCOMPARE(form->pos(), start + (pointer - grabbedOnScreen));
+}
+
+// Moves that reach the skin with the left button held but no press on it under way (a transport
+// button hides its picture under the pointer and hands them over) leave the window in place.
+void tst_WindowHandling::onlyAPressOnTheSkinDrags()
+{
+    const QPoint start = form->pos();
+    sendMouse(form->pic, QEvent::MouseMove, {260, 400}, Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(form->pos(), start);
+    sendMouse(form->pic, QEvent::MouseButtonPress, {250, 395}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(form->pic, QEvent::MouseButtonRelease, {250, 395}, Qt::LeftButton, Qt::NoButton);
+    sendMouse(form->pic, QEvent::MouseMove, {260, 400}, Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(form->pos(), start);
 }
 
 void tst_WindowHandling::fold_data()
