@@ -1,10 +1,10 @@
 #include "ShapeDot.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 
 ShapeDot::ShapeDot(const QColor &fill, QWidget *parent) : QWidget(parent), m_fill(fill)
 {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
@@ -21,24 +21,4 @@ void ShapeDot::paintEvent(QPaintEvent *)
             if (dx * dx + dy * dy <= 1.0)
                 painter.fillRect(x, y, 1, 1, m_fill);
         }
-}
-
-void ShapeDot::mousePressEvent(QMouseEvent *event)
-{
-    event->accept();
-}
-
-void ShapeDot::mouseMoveEvent(QMouseEvent *event)
-{
-    event->accept();
-}
-
-void ShapeDot::mouseReleaseEvent(QMouseEvent *event)
-{
-    event->accept();
-}
-
-void ShapeDot::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    event->accept();
 }

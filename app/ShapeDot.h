@@ -3,8 +3,7 @@
 #include <QColor>
 #include <QWidget>
 
-// A small filled circle on the skin. Like every control on the skin it keeps the mouse presses
-// that land on it, with the moves and the release after them, so they never drag the window.
+// A small filled circle on the skin. It takes no mouse input: presses go to the skin below.
 class ShapeDot : public QWidget
 {
     Q_OBJECT
@@ -14,10 +13,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     QColor m_fill;
