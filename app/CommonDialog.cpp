@@ -1,6 +1,9 @@
 #include "CommonDialog.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QTranslator>
+#include <memory>
 
 CommonDialog::CommonDialog(QWidget *owner) : QObject(owner), m_owner(owner) {}
 
@@ -18,24 +21,36 @@ QStringList CommonDialog::nameFilters(const QString &filter)
     return result;
 }
 
+// The file name box completes names from a model that reads folders in the background, and
+// when a folder arrives after the dialog has closed, the completer opens its list again on its
+// own, over the main window. Destroying the dialog as it closes takes its completer, that list
+// and the model with it.
 bool CommonDialog::ShowOpen()
 {
     QString chosen;
     if (m_chooser) {
         chosen = m_chooser(*this);
     } else {
-        if (!m_dialog)
-            m_dialog = new QFileDialog(m_owner);
-        m_dialog->setFileMode(QFileDialog::ExistingFile);
-        m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
-        m_dialog->setWindowTitle(DialogTitle);
-        m_dialog->setDirectory(InitDir);
-        m_dialog->setNameFilters(nameFilters(Filter));
-        if (m_dialog->exec() == QDialog::Accepted && !m_dialog->selectedFiles().isEmpty())
-            chosen = m_dialog->selectedFiles().constFirst();
+        const std::unique_ptr<QFileDialog> dialog(new QFileDialog(m_owner));
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setWindowTitle(DialogTitle);
+        dialog->setDirectory(InitDir);
+        dialog->setNameFilters(nameFilters(Filter));
+        if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+            chosen = dialog->selectedFiles().constFirst();
     }
     if (chosen.isEmpty())
         return false;
     FileName = chosen;
     return true;
+}
+
+QTranslator *CommonDialog::installQtTranslation(const QString &folder)
+{
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_ru"), folder) ||
+        !QCoreApplication::installTranslator(translator.get()))
+        return nullptr;
+    return translator.release();
 }

@@ -1,15 +1,17 @@
 #pragma once
 
+#include <QLibraryInfo>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <functional>
 
-class QFileDialog;
+class QTranslator;
 class QWidget;
 
 // The one file-open dialog the program shares between its choices. Its settings are set before
-// each use; the dialog itself is made on first use, so it costs nothing at start-up.
+// each use. The dialog itself is made for each use and destroyed when it closes, so it costs
+// nothing at start-up and nothing of it (the list of its file name completion among it) outlives
+// it.
 class CommonDialog : public QObject
 {
     Q_OBJECT
@@ -35,8 +37,14 @@ public:
     // "Label|*.a;*.b|Other|*.c" as name filters: "Label (*.a *.b)", "Other (*.c)".
     static QStringList nameFilters(const QString &filter);
 
+    // Qt's own texts (the labels, buttons and tool tips of its dialogs, the menus of its text
+    // boxes) in Russian, like the rest of the program, from Qt's translation in `folder`. Returns
+    // the installed translator, owned by the application, or nullptr, with nothing changed,
+    // when there is no such translation.
+    static QTranslator *installQtTranslation(
+        const QString &folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+
 private:
     QWidget *m_owner;
-    QPointer<QFileDialog> m_dialog;
     Chooser m_chooser;
 };

@@ -1,3 +1,4 @@
+#include "CommonDialog.h"
 #include "GifPrefetch.h"
 #include "SkinFonts.h"
 #include "SkinResources.h"
@@ -70,6 +71,10 @@ int main(int argc, char *argv[])
     std::thread sessionBus;
     if (mayHaveSessionBus)
         sessionBus = std::thread([] { QDBusConnection::sessionBus(); });
+    // Qt's own texts, those of the open dialogs among them, in Russian as the program's are. The
+    // translation is mapped, not parsed, which costs less than a thread; installed before any
+    // widget exists, no widget has to be told of it.
+    CommonDialog::installQtTranslation();
     const std::unique_ptr<frmMain> window(mdlMain::Main());
     pictures.join();
     if (sessionBus.joinable())

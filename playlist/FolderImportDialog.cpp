@@ -2,6 +2,7 @@
 
 #include "FolderTreeModel.h"
 #include "ListRowText.h"
+#include "NaturalOrder.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -9,7 +10,9 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 
@@ -84,6 +87,19 @@ FolderImportDialog::FolderImportDialog(AddRow addRow, const QStringList &driveRo
     m_folders->setRootPath(currentDrive);
     m_dir1->setRootIndex(m_folders->index(currentDrive));
     setFolderPath(current);
+    m_revealing = true;
+
+    // The model reads folders in the background and sorts what it has read, which moves rows.
+    connect(m_folders, &QFileSystemModel::directoryLoaded, this,
+            &FolderImportDialog::revealOpenFolderLater);
+    connect(m_folders, &QAbstractItemModel::layoutChanged, this,
+            &FolderImportDialog::revealOpenFolderLater);
+    connect(m_folders, &QAbstractItemModel::rowsInserted, this,
+            &FolderImportDialog::revealOpenFolderLater);
+    for (QObject *input :
+         {static_cast<QObject *>(m_dir1), static_cast<QObject *>(m_dir1->viewport()),
+          static_cast<QObject *>(m_dir1->verticalScrollBar())})
+        input->installEventFilter(this);
 
     connect(m_drive1, &QComboBox::currentIndexChanged, this, &FolderImportDialog::chooseDrive);
     connect(m_dir1, &QTreeView::activated, this,
@@ -123,6 +139,28 @@ QStringList FolderImportDialog::fileNames() const
     return names;
 }
 
+void FolderImportDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    revealOpenFolder();
+}
+
+// Once the user clicks, scrolls or types in the tree, it stays where the user puts it.
+bool FolderImportDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+        m_revealing = false;
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void FolderImportDialog::keyPressEvent(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Cancel)) {
@@ -148,6 +186,8 @@ void FolderImportDialog::chooseDrive(int index)
     m_folders->setRootPath(root);
     m_dir1->setRootIndex(m_folders->index(root));
     setFolderPath(driveOf(current) == root ? current : root);
+    m_revealing = true;
+    revealOpenFolder();
 }
 
 void FolderImportDialog::setFolderPath(const QString &path)
@@ -166,11 +206,38 @@ void FolderImportDialog::setFolderPath(const QString &path)
     setFilePath(path);
 }
 
+// Many changes of the model in a row give one scroll.
+void FolderImportDialog::revealOpenFolderLater()
+{
+    if (!m_revealing || m_revealQueued)
+        return;
+    m_revealQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_revealQueued = false;
+        revealOpenFolder();
+    });
+}
+
+// The open folder highlighted, in the middle of the tree when the tree is long enough.
+void FolderImportDialog::revealOpenFolder()
+{
+    if (!m_revealing)
+        return;
+    const QModelIndex index = m_folders->index(m_folders->openFolder());
+    if (!index.isValid())
+        return;
+    if (m_dir1->currentIndex() != index)
+        m_dir1->setCurrentIndex(index);
+    m_dir1->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+// The GIFs in natural order ("2.gif" before "10.gif"), as file managers list them and as
+// dropped files are added.
 void FolderImportDialog::setFilePath(const QString &path)
 {
     m_filePath = path;
-    const QStringList names =
-        QDir(path).entryList({QStringLiteral("*.gif")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    QStringList names = QDir(path).entryList({QStringLiteral("*.gif")}, QDir::Files);
+    NaturalOrder::sort(names);
     m_file1->clear();
     m_file1->addItems(names);
 }

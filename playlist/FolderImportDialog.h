@@ -38,18 +38,25 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void chooseDrive(int index);
     void setFolderPath(const QString &path);
     void setFilePath(const QString &path);
     void importFiles();
+    void revealOpenFolderLater();
+    void revealOpenFolder();
     QString driveOf(const QString &path) const;
 
     AddRow m_addRow;
     QStringList m_driveRoots;
     int m_driveIndex = -1;
     QString m_filePath;
+    // The open folder is kept in view while the tree fills, until the user moves in the tree.
+    bool m_revealing = false;
+    bool m_revealQueued = false;
 
     QComboBox *m_drive1 = nullptr;
     QTreeView *m_dir1 = nullptr;

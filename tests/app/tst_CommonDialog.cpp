@@ -1,7 +1,55 @@
 #include "CommonDialog.h"
+#include "ProgramWindow.h"
+#include "XDisplayPtr.h"
+#include "XvfbServer.h"
 
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTranslator>
 #include <QWidget>
+#include <X11/Xlib.h>
+
+namespace {
+
+// The top-level windows the X server shows now.
+QList<Window> shownWindows(Display *display)
+{
+    // A window may go between the listing and the look at it.
+    XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    QList<Window> shown;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return shown;
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display, children[i], &attributes) &&
+            attributes.map_state == IsViewable)
+            shown.append(children[i]);
+    }
+    XFree(children);
+    return shown;
+}
+
+// The one shown window besides `main`, when it has the keyboard.
+bool dialogHasFocus(Display *display, Window main)
+{
+    const QList<Window> shown = shownWindows(display);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return shown.size() == 2 && focus != main && shown.contains(focus);
+}
+
+} // namespace
 
 class tst_CommonDialog : public QObject
 {
@@ -10,6 +58,9 @@ private slots:
     void nameFilters_data();
     void nameFilters();
     void showOpen();
+    void qtTextsInRussian();
+    void nothingOutlivesTheDialog_data();
+    void nothingOutlivesTheDialog();
 };
 
 void tst_CommonDialog::nameFilters_data()
@@ -55,6 +106,120 @@ void tst_CommonDialog::showOpen()
     answer.clear();
     QVERIFY(!dialog.ShowOpen());
     QCOMPARE(dialog.FileName, QStringLiteral("/tmp/a.gif"));
+}
+
+// Every text of the open dialog that Qt itself supplies (labels, buttons, tool tips) is Russian
+// once Qt's translation is installed; without a translation nothing changes.
+void tst_CommonDialog::qtTextsInRussian()
+{
+    QVERIFY(!CommonDialog::installQtTranslation(QStringLiteral("/no/such/folder")));
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+    QTranslator *translator = CommonDialog::installQtTranslation();
+    if (!translator)
+        QSKIP("Qt's Russian translation (qt6-translations-l10n) is not installed");
+    auto remove = qScopeGuard([translator] {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    });
+
+    QWidget owner;
+    CommonDialog dialog(&owner);
+    QTemporaryDir folder;
+    dialog.InitDir = folder.path();
+    dialog.DialogTitle = QStringLiteral("Выбор GIF анимации...");
+    dialog.Filter = QStringLiteral("Файлы анимации|*.gif");
+    QStringList texts, english;
+    QString title;
+    QTimer::singleShot(0, &owner, [&] {
+        auto *shown = owner.findChild<QFileDialog *>();
+        QVERIFY(shown);
+        title = shown->windowTitle();
+        for (const QLabel *label : shown->findChildren<QLabel *>())
+            texts << label->text();
+        for (const QAbstractButton *button : shown->findChildren<QAbstractButton *>())
+            texts << button->text() << button->toolTip();
+        shown->reject();
+    });
+    QVERIFY(!dialog.ShowOpen());
+    QCOMPARE(title, dialog.DialogTitle);
+    const QRegularExpression latin(QStringLiteral("[A-Za-z]")),
+        cyrillic(QStringLiteral("\\p{Cyrillic}"));
+    for (const QString &text : std::as_const(texts))
+        if (text.contains(latin) && !text.contains(cyrillic))
+            english << text;
+    QVERIFY2(english.isEmpty(), qPrintable(english.join(QStringLiteral(", "))));
+    QVERIFY(texts.size() >= 10);
+}
+
+void tst_CommonDialog::nothingOutlivesTheDialog_data()
+{
+    QTest::addColumn<QPoint>("button"); // in the window: the skin's point less (1, 1)
+    QTest::addColumn<QString>("file");
+    QTest::newRow("animation") << QPoint(410 + 8, 497 + 6) << QStringLiteral("pick.gif");
+    QTest::newRow("sound") << QPoint(164 + 6, 527 + 6) << QStringLiteral("pick.wav");
+}
+
+// The real program on a private X server: a name typed into the open dialog and Return close
+// it, and then nothing of the dialog shows any more, not even after the folder typed into has
+// been read (thousands of files make that late), and the next click on the window reaches it.
+void tst_CommonDialog::nothingOutlivesTheDialog()
+{
+    QFETCH(QPoint, button);
+    QFETCH(QString, file);
+    QTemporaryDir media;
+    for (int i = 0; i < 4000; ++i)
+        QVERIFY(QFile(media.filePath(QStringLiteral("pick%1%2").arg(i).arg(file.right(4))))
+                    .open(QIODevice::WriteOnly));
+    QVERIFY(QFile(media.filePath(file)).open(QIODevice::WriteOnly));
+
+    XvfbServer server;
+    if (!server.isRunning())
+        QSKIP(qPrintable(server.errorText()));
+    const DisplayPtr display = openDisplay(server.display());
+    QVERIFY(display);
+    if (!server.xdotool({"getmouselocation"}))
+        QSKIP("xdotool is not available");
+    QProcess program;
+    QProcessEnvironment quiet;
+    quiet.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    QVERIFY(server.startProgram(program, quiet));
+    auto stop = qScopeGuard([&] {
+        program.kill();
+        program.waitForFinished(5000);
+    });
+    // Hang guards only.
+    constexpr int guardMs = 60000;
+    Window main = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((main = ProgramWindow::find(display.get())) != 0, guardMs);
+    const QPoint origin = ProgramWindow::place(display.get(), main);
+    // The pointer leaves the window after each click, so that no tool tip comes up.
+    const auto click = [&] {
+        return server.xdotool(XvfbServer::mouseMove(origin + button) + QStringList{"click", "1"} +
+                              XvfbServer::mouseMove({1270, 1010}));
+    };
+    const auto shown = [&] { return shownWindows(display.get()).size(); };
+    QCOMPARE(shown(), 1);
+
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QVERIFY(click());
+        QTRY_VERIFY_WITH_TIMEOUT(dialogHasFocus(display.get(), main), guardMs);
+        QVERIFY(server.xdotool({"type", "--delay", "5", media.filePath(file)}));
+        QVERIFY(server.xdotool({"key", "Return"}));
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), 1, guardMs);
+        // Watched for a while: a late completion would show its list now.
+        QElapsedTimer watched;
+        watched.start();
+        while (watched.elapsed() < 2000) {
+            QCOMPARE(shown(), 1);
+            QTest::qWait(20);
+        }
+        // The next click opens the dialog again; Escape closes it.
+        QVERIFY(click());
+        QTRY_VERIFY_WITH_TIMEOUT(dialogHasFocus(display.get(), main), guardMs);
+        QVERIFY(server.xdotool({"key", "Escape"}));
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), 1, guardMs);
+    }
+    QCOMPARE(program.state(), QProcess::Running);
 }
 
 QTEST_MAIN(tst_CommonDialog)

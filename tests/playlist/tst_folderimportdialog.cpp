@@ -47,6 +47,8 @@ private slots:
     void layout();
     void tabOrder();
     void startsAtCurrentFolder();
+    void currentFolderInView();
+    void naturalOrder();
     void selectImportsListedGifs();
     void cancelAndCloseBoxAddNothing();
     void enterAndEscapeDoNothing();
@@ -168,6 +170,43 @@ void TestFolderImportDialog::startsAtCurrentFolder()
     QCOMPARE(dialog->fileNames(), (QStringList{"A.GIF", "b.gif", "c.Gif", "Кот.gif"}));
     QCOMPARE(child<QListWidget>(*dialog, "File1")->count(), 4);
     QVERIFY(m_added.isEmpty());
+}
+
+// Forty folders sort before pics/ on its drive: the tree, filled in the background, still shows
+// pics/ highlighted once it has read them.
+void TestFolderImportDialog::currentFolderInView()
+{
+    const QString drive = m_dir->filePath(QStringLiteral("drive"));
+    for (int i = 0; i < 40; ++i)
+        QVERIFY(QDir(drive).mkdir(QStringLiteral("a%1").arg(i)));
+    const auto dialog = makeDialog({drive});
+    show(*dialog);
+    auto *dir1 = child<QTreeView>(*dialog, "Dir1");
+    auto *folders = qobject_cast<FolderTreeModel *>(dir1->model());
+    const QPersistentModelIndex pics = folders->index(m_pics);
+    QTRY_COMPARE(pics.row(), 40);
+    QTRY_VERIFY(dir1->viewport()->rect().contains(dir1->visualRect(pics)));
+    QCOMPARE(QPersistentModelIndex(dir1->currentIndex()), pics);
+    QVERIFY(dir1->selectionModel()->isSelected(pics));
+}
+
+// File1 and "&Select" take numbers by their value and letters without regard to case.
+void TestFolderImportDialog::naturalOrder()
+{
+    const QString folder = m_pics + QStringLiteral("/sub");
+    for (const char *name : {"10.gif", "2.gif", "1.gif", "b10.GIF", "B2.gif", "a.gif", "02.gif"})
+        QVERIFY(makeFile(folder + u'/' + QLatin1String(name), 1));
+    QVERIFY(QDir::setCurrent(folder));
+    const QStringList expected{"1.gif", "02.gif", "2.gif",   "10.gif",
+                               "a.gif", "B2.gif", "b10.GIF", "s.gif"};
+    const auto dialog = makeDialog();
+    QCOMPARE(dialog->fileNames(), expected);
+    show(*dialog);
+    QTest::mouseClick(child<QPushButton>(*dialog, "Command1"), Qt::LeftButton);
+    QStringList added;
+    for (const auto &[caption, path] : std::as_const(m_added))
+        added << QFileInfo(path).fileName();
+    QCOMPARE(added, expected);
 }
 
 void TestFolderImportDialog::selectImportsListedGifs()
