@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QFileInfo>
+#include <cstdio>
+#include <cstring>
 #include <fontconfig/fontconfig.h>
 #include <memory>
 #include <sys/resource.h>
@@ -36,8 +38,31 @@ static void lowerThisThreadsPriority()
     setpriority(PRIO_PROCESS, gettid(), 10);
 }
 
+// `--help` and `--version`, given alone, are answered before anything starts; any other command
+// line names an animation, spaces and all.
+static bool answeredInformationRequest(int argc, char *argv[])
+{
+    if (argc != 2)
+        return false;
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::printf("Usage: %s [FILE.gif]\n"
+                    "Shows animated GIF files with background sound.\n\n"
+                    "  -h, --help     print this help and exit\n"
+                    "  -v, --version  print the version and exit\n",
+                    argv[0]);
+        return true;
+    }
+    if (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-v") == 0) {
+        std::printf("Quorbanex 1.00\n");
+        return true;
+    }
+    return false;
+}
+
 int main(int argc, char *argv[])
 {
+    if (answeredInformationRequest(argc, argv))
+        return 0;
     const bool mayHaveSessionBus = refuseBusAutolaunch();
     // The system's font configuration is read beside the toolkit's own start-up; the fonts are
     // first needed for the first paint. Nothing of Qt may run beside the application object's
