@@ -19,30 +19,10 @@
 
 namespace {
 
-// The top-level windows the X server shows now.
-QList<Window> shownWindows(Display *display)
-{
-    // A window may go between the listing and the look at it.
-    XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    QList<Window> shown;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-        return shown;
-    for (unsigned i = 0; i < count; ++i) {
-        XWindowAttributes attributes;
-        if (XGetWindowAttributes(display, children[i], &attributes) &&
-            attributes.map_state == IsViewable)
-            shown.append(children[i]);
-    }
-    XFree(children);
-    return shown;
-}
-
 // The one shown window besides `main`, when it has the keyboard.
 bool dialogHasFocus(Display *display, Window main)
 {
-    const QList<Window> shown = shownWindows(display);
+    const QList<Window> shown = ProgramWindow::shown(display);
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(display, &focus, &revert);
@@ -197,7 +177,7 @@ void tst_CommonDialog::nothingOutlivesTheDialog()
         return server.xdotool(XvfbServer::mouseMove(origin + button) + QStringList{"click", "1"} +
                               XvfbServer::mouseMove({1270, 1010}));
     };
-    const auto shown = [&] { return shownWindows(display.get()).size(); };
+    const auto shown = [&] { return ProgramWindow::shown(display.get()).size(); };
     QCOMPARE(shown(), 1);
 
     for (int attempt = 0; attempt < 3; ++attempt) {

@@ -330,9 +330,10 @@ void tst_Install::debianPackage()
     QCOMPARE(field("Maintainer"),
              QStringLiteral("Quorbanex authors <quorbanex@users.noreply.github.com>"));
     const QString depends = field("Depends");
-    for (const char *needed : {"libqt6widgets6", "libqt6gui6", "libgif7", "libsdl2-2.0-0",
-                               "libsndfile1", "libmpg123-0", "libfluidsynth3", "libfontconfig1",
-                               "qt6-qpa-plugins", "fonts-dejavu-core", "timgm6mb-soundfont"})
+    for (const char *needed :
+         {"libqt6widgets6", "libqt6gui6", "libgif7", "libsdl2-2.0-0", "libsndfile1", "libmpg123-0",
+          "libfluidsynth3", "libfontconfig1", "qt6-qpa-plugins", "qt6-translations-l10n",
+          "fonts-dejavu-core", "timgm6mb-soundfont"})
         QVERIFY2(depends.contains(QLatin1String(needed)), qPrintable(needed + (": " + depends)));
 
     const QString contents = run("dpkg-deb", {"--contents", deb}).output;

@@ -33,21 +33,11 @@ bool copyFile(const QString &from, const QString &to)
 // The shown top-level windows other than `main`.
 QList<Window> otherWindows(Display *display, Window main)
 {
-    // A window may go between the listing and the look at it.
-    XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    QList<Window> shown;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-        return shown;
-    for (unsigned i = 0; i < count; ++i) {
-        XWindowAttributes attributes;
-        if (children[i] != main && XGetWindowAttributes(display, children[i], &attributes) &&
-            attributes.map_state == IsViewable)
-            shown.append(children[i]);
-    }
-    XFree(children);
-    return shown;
+    QList<Window> others;
+    for (unsigned long window : ProgramWindow::shown(display))
+        if (window != main)
+            others.append(window);
+    return others;
 }
 
 // Rows of `area` painted mostly in one strongly coloured (not grey) colour: a highlighted row.

@@ -9,6 +9,28 @@
 
 namespace {
 
+bool isMapped(Display *display, Window window)
+{
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+// The top-level windows for which `keep` holds, bottom to top.
+template <typename Keep> QList<unsigned long> topLevel(Display *display, Keep keep)
+{
+    XErrorTrap trap(display);
+    Window rootReturn, parent, *children = nullptr;
+    unsigned count = 0;
+    QList<unsigned long> found;
+    if (!XQueryTree(display, DefaultRootWindow(display), &rootReturn, &parent, &children, &count))
+        return found;
+    for (unsigned i = 0; i < count; ++i)
+        if (keep(children[i]))
+            found.append(children[i]);
+    XFree(children);
+    return found;
+}
+
 // Whether `window` is mapped and the program's; false when it has gone meanwhile.
 bool isProgramWindow(Display *display, Window window)
 {
@@ -19,9 +41,7 @@ bool isProgramWindow(Display *display, Window window)
     const bool program = QByteArray(hint.res_name) == "quorbanex";
     XFree(hint.res_name);
     XFree(hint.res_class);
-    XWindowAttributes attributes;
-    return program && XGetWindowAttributes(display, window, &attributes) &&
-           attributes.map_state == IsViewable && !trap.failed();
+    return program && isMapped(display, window) && !trap.failed();
 }
 
 } // namespace
@@ -34,17 +54,37 @@ unsigned long ProgramWindow::find(Display *display)
 
 QList<unsigned long> ProgramWindow::findAll(Display *display)
 {
+    return topLevel(display, [display](Window w) { return isProgramWindow(display, w); });
+}
+
+QList<unsigned long> ProgramWindow::shown(Display *display)
+{
+    return topLevel(display, [display](Window w) {
+        XErrorTrap trap(display);
+        return isMapped(display, w) && !trap.failed();
+    });
+}
+
+bool ProgramWindow::isPopup(Display *display, unsigned long window)
+{
     XErrorTrap trap(display);
-    Window rootReturn, parent, *children = nullptr;
-    unsigned count = 0;
-    QList<unsigned long> found;
-    if (!XQueryTree(display, DefaultRootWindow(display), &rootReturn, &parent, &children, &count))
-        return found;
-    for (unsigned i = 0; i < count; ++i)
-        if (isProgramWindow(display, children[i]))
-            found.append(children[i]);
-    XFree(children);
-    return found;
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display, window, &attributes) && attributes.override_redirect &&
+           !trap.failed();
+}
+
+unsigned long ProgramWindow::named(Display *display, const QString &title)
+{
+    const QList<unsigned long> found = topLevel(display, [&](Window w) {
+        XErrorTrap trap(display);
+        char *name = nullptr;
+        if (!XFetchName(display, w, &name) || !name)
+            return false;
+        const bool same = QString::fromLocal8Bit(name) == title;
+        XFree(name);
+        return same && isMapped(display, w) && !trap.failed();
+    });
+    return found.isEmpty() ? 0 : found.first();
 }
 
 QList<QRect> ProgramWindow::shape(Display *display, unsigned long window)

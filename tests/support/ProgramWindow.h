@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 // Without Xlib's header, whose macros clash with Qt's names.
 struct _XDisplay;
@@ -18,6 +19,12 @@ public:
     static unsigned long find(_XDisplay *display);
     // All of them, bottom to top: the main window, and any dialog or menu it shows.
     static QList<unsigned long> findAll(_XDisplay *display);
+    // Every mapped top-level window of any program, bottom to top.
+    static QList<unsigned long> shown(_XDisplay *display);
+    // Whether the window places itself, as menus, tooltips and completion lists do.
+    static bool isPopup(_XDisplay *display, unsigned long window);
+    // The mapped top-level window with this title; 0 while there is none.
+    static unsigned long named(_XDisplay *display, const QString &title);
     // The window's shape as the X server keeps it (its bounding rectangles); empty once the
     // window has gone.
     static QList<QRect> shape(_XDisplay *display, unsigned long window);
