@@ -1,0 +1,174 @@
+#include "mdlRegion.h"
+
+#include <QTest>
+
+using mdlRegion::Colour;
+
+namespace {
+
+constexpr QRgb Key = qRgb(255, 0, 0);
+constexpr QRgb Ink = qRgb(10, 20, 30);
+
+// An image from rows of characters: 'k' is the key colour, 'x' another colour, 'K' a pixel of
+// the key colour with a different alpha.
+QImage imageFrom(const QStringList &rows)
+{
+    QImage image(int(rows.value(0).size()), int(rows.size()), QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QChar c = rows[y][x];
+            image.setPixel(x, y, c == 'k' ? Key : c == 'K' ? qRgba(255, 0, 0, 128) : Ink);
+        }
+    return image;
+}
+
+QSet<QPoint> pixelsOf(const QRegion &region)
+{
+    QSet<QPoint> pixels;
+    for (const QRect &r : region)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                pixels.insert({x, y});
+    return pixels;
+}
+
+QSet<QPoint> nonKeyPixels(const QStringList &rows, QChar key)
+{
+    QSet<QPoint> pixels;
+    for (int y = 0; y < rows.size(); ++y)
+        for (int x = 0; x < rows[y].size(); ++x)
+            if (rows[y][x] != key)
+                pixels.insert({x, y});
+    return pixels;
+}
+
+} // namespace
+
+class tst_app_mdlRegion : public QObject
+{
+    Q_OBJECT
+private slots:
+    void runs_data();
+    void runs();
+    void regionHoldsExactlyTheRunPixels();
+    void keyComesFromPixelOneOne();
+    void pixelQuery();
+    void allKeyImageGivesEmptyRegion();
+    void indexedAndDirectPicturesAgree();
+};
+
+void tst_app_mdlRegion::runs_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QList<QRect>>("expected");
+
+    QTest::newRow("row without key colour") << QStringList{"xxxx"} << QList<QRect>{{0, 0, 4, 1}};
+    QTest::newRow("row of key colour only") << QStringList{"kkkk"} << QList<QRect>{};
+    QTest::newRow("two runs, one-pixel gap")
+        << QStringList{"kxxkxk"} << QList<QRect>{{1, 0, 2, 1}, {4, 0, 1, 1}};
+    QTest::newRow("run reaching the right edge")
+        << QStringList{"kkxxx"} << QList<QRect>{{2, 0, 3, 1}};
+    QTest::newRow("single pixel rows")
+        << QStringList{"x", "k", "x"} << QList<QRect>{{0, 0, 1, 1}, {0, 2, 1, 1}};
+    QTest::newRow("rows top to bottom, left to right")
+        << QStringList{"kxkx", "xxkk", "kkkk", "xkxk"}
+        << QList<QRect>{{1, 0, 1, 1}, {3, 0, 1, 1}, {0, 1, 2, 1}, {0, 3, 1, 1}, {2, 3, 1, 1}};
+    QTest::newRow("key colour with another alpha is still the key colour")
+        << QStringList{"kKx"} << QList<QRect>{{2, 0, 1, 1}};
+}
+
+void tst_app_mdlRegion::runs()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QList<QRect>, expected);
+    const QImage image = imageFrom(rows);
+    QCOMPARE(mdlRegion::RegionRuns(image, mdlRegion::GetPixel(imageFrom({"kk", "kk"}), 1, 1)),
+             expected);
+}
+
+// Merging rows into bands must keep exactly the pixels of the runs, whatever the pattern.
+void tst_app_mdlRegion::regionHoldsExactlyTheRunPixels()
+{
+    const QStringList patterns[] = {
+        {"xxxx", "xxxx", "kxxk", "kxxk", "xxxx"},
+        {"kxkx", "kxkx", "xkxk", "kxkx"},
+        {"kkkkk", "kxxxk", "kkkkk", "kxxxk"},
+        {"xkkkkkkx", "xxkkkkxx", "xxxxxxxx", "xxxkkxxx", "xxxkkxxx", "kxxxxxxk"},
+    };
+    const Colour key = 0x000000FF;
+    for (const QStringList &rows : patterns) {
+        const QRegion region = mdlRegion::MakeRegion(imageFrom(rows), key);
+        QCOMPARE(pixelsOf(region), nonKeyPixels(rows, 'k'));
+        QRegion united;
+        for (const QRect &run : mdlRegion::RegionRuns(imageFrom(rows), key))
+            united += run;
+        QCOMPARE(pixelsOf(region), pixelsOf(united));
+        for (const QPoint &p : nonKeyPixels(rows, 'k'))
+            QVERIFY(region.contains(p));
+        QCOMPARE(region.boundingRect(), united.boundingRect());
+    }
+}
+
+// Only the colour at (1, 1) decides; the corner pixel plays no part and a pixel of the key's
+// colour anywhere else lies outside.
+void tst_app_mdlRegion::keyComesFromPixelOneOne()
+{
+    const QStringList rows{"xxxx", "xkxx", "xxxk", "kxxx"};
+    const QImage image = imageFrom(rows);
+    const Colour key = mdlRegion::GetPixel(image, 1, 1);
+    QCOMPARE(key, Colour(0x000000FF));
+    QCOMPARE(pixelsOf(mdlRegion::MakeRegion(image, key)), nonKeyPixels(rows, 'k'));
+
+    const QStringList onlyOne{"xxx", "xkx", "xxx"};
+    const QRegion region = mdlRegion::MakeRegion(imageFrom(onlyOne), key);
+    QCOMPARE(pixelsOf(region).size(), 8);
+    QVERIFY(!region.contains(QPoint(1, 1)));
+}
+
+void tst_app_mdlRegion::pixelQuery()
+{
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(qRgb(0x12, 0x34, 0x56));
+    QCOMPARE(mdlRegion::GetPixel(image, 2, 1), Colour(0x00563412));
+    QCOMPARE(mdlRegion::GetPixel(image, 3, 0), mdlRegion::InvalidColour);
+    QCOMPARE(mdlRegion::GetPixel(image, -1, 0), mdlRegion::InvalidColour);
+    // A picture too small to have a pixel (1, 1) gives no key, so every pixel is inside.
+    QImage tiny(1, 1, QImage::Format_RGB32);
+    tiny.fill(Key);
+    const Colour key = mdlRegion::GetPixel(tiny, 1, 1);
+    QCOMPARE(mdlRegion::MakeRegion(tiny, key), QRegion(0, 0, 1, 1));
+
+    QImage indexed(2, 1, QImage::Format_Indexed8);
+    indexed.setColorTable({Key, Ink});
+    indexed.setPixel(0, 0, 0);
+    indexed.setPixel(1, 0, 1);
+    QCOMPARE(mdlRegion::MakeRegion(indexed, 0x000000FF), QRegion(1, 0, 1, 1));
+}
+
+void tst_app_mdlRegion::allKeyImageGivesEmptyRegion()
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Key);
+    QVERIFY(mdlRegion::MakeRegion(image, mdlRegion::GetPixel(image, 1, 1)).isEmpty());
+    QVERIFY(mdlRegion::MakeRegion(QImage(), 0).isEmpty());
+}
+
+// An indexed picture is scanned by its palette; the key may stand at several palette entries.
+void tst_app_mdlRegion::indexedAndDirectPicturesAgree()
+{
+    QImage indexed(64, 48, QImage::Format_Indexed8);
+    indexed.setColorTable({Ink, Key, qRgb(1, 2, 3), Key, qRgb(254, 0, 0), qRgba(255, 0, 0, 0)});
+    quint32 seed = 12345;
+    for (int y = 0; y < indexed.height(); ++y)
+        for (int x = 0; x < indexed.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            indexed.setPixel(x, y, (seed >> 24) % 6);
+        }
+    const Colour key = mdlRegion::GetPixel(indexed, 1, 1);
+    const QImage direct = indexed.convertToFormat(QImage::Format_ARGB32);
+    for (const Colour k : {key, Colour(0x000000FF), Colour(0x00030201)})
+        QCOMPARE(mdlRegion::RegionRuns(indexed, k), mdlRegion::RegionRuns(direct, k));
+}
+
+QTEST_GUILESS_MAIN(tst_app_mdlRegion)
+#include "tst_app_mdlRegion.moc"

@@ -1,0 +1,512 @@
+#include "AnimationList.h"
+#include "FileBytes.h"
+#include "FileListRows.h"
+#include "ListFile.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <memory>
+
+using Rows = QList<ListRow>;
+using Numbers = QList<int>;
+
+char *toString(const ListRow &row)
+{
+    return QTest::toString(
+        QStringLiteral("{%1 | %2 | %3}").arg(row.caption, row.sizeText, row.fullPath));
+}
+
+namespace {
+
+// The main window's part of the deal: a frame with the list, the display and a label, plus a
+// line edit that holds the focus before any list command.
+struct StandIn
+{
+    explicit StandIn(const QString &folder)
+    {
+        auto *layout = new QVBoxLayout(&window);
+        fileList = new QTreeWidget;
+        FileListRows::applyLook(fileList);
+        display = new QWidget;
+        lblAnim = new QLabel(QStringLiteral("Anim:"));
+        other = new QLineEdit;
+        for (QWidget *w : {static_cast<QWidget *>(fileList), display,
+                           static_cast<QWidget *>(lblAnim), static_cast<QWidget *>(other)})
+            layout->addWidget(w);
+        fileList->hide();
+        display->hide();
+
+        AnimationList::Controls controls;
+        controls.fileList = fileList;
+        controls.lblAnim = lblAnim;
+        controls.setDisplayVisible = [this](bool visible) {
+            display->setVisible(visible);
+            events << (visible ? QStringLiteral("show display") : QStringLiteral("hide display"));
+        };
+        controls.letMessagesRun = [this] {
+            events << QStringLiteral("messages, list %1, file %2")
+                          .arg(fileList->isHidden() ? "hidden" : "shown",
+                               QFileInfo::exists(listPath) ? "present" : "absent");
+            QCoreApplication::processEvents();
+        };
+        listPath = folder + QStringLiteral("/filelist.inf");
+        list = std::make_unique<AnimationList>(controls, ListFileLocation(folder, folder));
+    }
+
+    void showWindow()
+    {
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        other->setFocus();
+        QTRY_VERIFY(other->hasFocus());
+    }
+
+    Rows rows() const
+    {
+        Rows result;
+        for (int n = 1; n <= FileListRows::rowCount(fileList); ++n)
+            result << FileListRows::rowData(FileListRows::row(fileList, n));
+        return result;
+    }
+
+    QStringList captions() const
+    {
+        QStringList result;
+        for (const ListRow &row : rows())
+            result << row.caption;
+        return result;
+    }
+
+    void select(const Numbers &numbers)
+    {
+        for (int n : numbers)
+            FileListRows::row(fileList, n)->setSelected(true);
+    }
+
+    QWidget window;
+    QTreeWidget *fileList = nullptr;
+    QWidget *display = nullptr;
+    QLabel *lblAnim = nullptr;
+    QLineEdit *other = nullptr;
+    QStringList events;
+    QString listPath;
+    std::unique_ptr<AnimationList> list;
+};
+
+} // namespace
+
+class tst_playlist_AnimationList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void loadsRows_data();
+    void loadsRows();
+    void loadThenSaveKeepsPaths_data();
+    void loadThenSaveKeepsPaths();
+    void missingListFileIsCreatedBySave();
+    void unreadableListFileIsNotEmptied();
+
+    void toggleSteps();
+    void toggleWritesOncePerTwoClicks();
+    void rowClick();
+
+    void removeSelected_data();
+    void removeSelected();
+    void removeMixedSelections();
+    void removeKeepsClickedItem();
+    void removeKeepsCurrentRow();
+    void selectAndUnselectAll();
+    void commandsDoNothingWhileListHidden();
+
+private:
+    QString gif(const QString &name, qint64 size);
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_gifs;
+};
+
+void tst_playlist_AnimationList::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void tst_playlist_AnimationList::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_gifs = m_dir->filePath(QStringLiteral("gif"));
+    QVERIFY(QDir().mkdir(m_gifs));
+}
+
+QString tst_playlist_AnimationList::gif(const QString &name, qint64 size)
+{
+    const QString path = m_gifs + u'/' + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
+        return {};
+    return path;
+}
+
+void tst_playlist_AnimationList::loadsRows_data()
+{
+    QTest::addColumn<QByteArray>("fileBytes");
+    QTest::addColumn<Rows>("rows");
+
+    // Paths are relative to the folder of test GIFs, written as "@/".
+    QTest::newRow("zero bytes") << QByteArray() << Rows{};
+    QTest::newRow("two rows") << QByteArray("@/cat.gif\r\n@/a.gif\r\n")
+                              << Rows{{"cat", "0.5 kb", "@/cat.gif"}, {"a", "1.024 kb", "@/a.gif"}};
+    QTest::newRow("duplicates and no last line end") << QByteArray("@/a.gif\r\n@/a.gif\r@/a.gif")
+                                                     << Rows{{"a", "1.024 kb", "@/a.gif"},
+                                                             {"a", "1.024 kb", "@/a.gif"},
+                                                             {"a", "1.024 kb", "@/a.gif"}};
+    QTest::newRow("missing file keeps its row")
+        << QByteArray("@/gone.gif\r\n@/cat.gif\r\n")
+        << Rows{{"gone", "", "@/gone.gif"}, {"cat", "0.5 kb", "@/cat.gif"}};
+    QTest::newRow("short name") << QByteArray("@/ab\r\n") << Rows{{"", "0.005 kb", "@/ab"}};
+    QTest::newRow("folder has no size") << QByteArray("@\r\n") << Rows{{"", "", "@"}};
+    QTest::newRow("non-ASCII name")
+        << QByteArray("@/\xD0\x9A\xD0\xBE\xD1\x88\xD0\xBA\xD0\xB0.gif\r\n")
+        << Rows{{"Кошка", "12 kb", "@/Кошка.gif"}};
+    QTest::newRow("lone LF stays in the path")
+        << QByteArray("@/cat.gif\n\r\n") << Rows{{"cat.", "", "@/cat.gif\n"}};
+}
+
+void tst_playlist_AnimationList::loadsRows()
+{
+    QFETCH(QByteArray, fileBytes);
+    QFETCH(Rows, rows);
+    gif(QStringLiteral("cat.gif"), 500);
+    gif(QStringLiteral("a.gif"), 1024);
+    gif(QStringLiteral("Кошка.gif"), 12000);
+    gif(QStringLiteral("ab"), 5);
+
+    StandIn main(m_dir->path());
+    QVERIFY(FileBytes::write(main.listPath, fileBytes.replace("@", m_gifs.toUtf8())));
+    QAbstractItemModelTester tester(main.fileList->model());
+    main.list->loadList();
+
+    for (ListRow &row : rows)
+        row.fullPath.replace(u'@', m_gifs);
+    QCOMPARE(main.rows(), rows);
+    QCOMPARE(FileListRows::rowCount(main.fileList), rows.size());
+    QVERIFY(main.fileList->isHidden());
+    QCOMPARE(FileBytes::read(main.listPath), fileBytes);
+}
+
+// The line-end cases are the codec's; here the rows must give back what was read.
+void tst_playlist_AnimationList::loadThenSaveKeepsPaths_data()
+{
+    QTest::addColumn<QByteArray>("fileBytes");
+    QTest::addColumn<QByteArray>("savedBytes");
+
+    QTest::newRow("order and duplicates") << QByteArray("/g/b.gif\r\n/g/a.gif\r\n/g/b.gif\r\n")
+                                          << QByteArray("/g/b.gif\r\n/g/a.gif\r\n/g/b.gif\r\n");
+    QTest::newRow("lone LF kept, last line end added")
+        << QByteArray("/g/a\nb.gif\r\n/g/c.gif") << QByteArray("/g/a\nb.gif\r\n/g/c.gif\r\n");
+    QTest::newRow("UTF-8 name") << QByteArray("/\xD0\xB3/\xE7\x8C\xAB.gif\r\n")
+                                << QByteArray("/\xD0\xB3/\xE7\x8C\xAB.gif\r\n");
+    QTest::newRow("bytes that are not UTF-8") << QByteArray("/g/caf\xE9.gif\r\n/g/\xFF\r\n")
+                                              << QByteArray("/g/caf\xE9.gif\r\n/g/\xFF\r\n");
+    // Hostile files: every byte comes back, and nothing about them stops the list from loading.
+    const QByteArray nul("/g/a\0b.gif\r\n\0\r\n/g/c.gif\r\n", 25);
+    QTest::newRow("NUL bytes") << nul << nul;
+    const QByteArray megabyteLine = "/g/" + QByteArray(1 << 20, 'x') + ".gif\r\n/g/b.gif\r\n";
+    QTest::newRow("a line of 1 MB") << megabyteLine << megabyteLine;
+    QByteArray manyLines;
+    for (int i = 0; i < 100000; ++i)
+        manyLines += "/g/" + QByteArray::number(i) + ".gif\r\n";
+    QTest::newRow("100,000 lines") << manyLines << manyLines;
+}
+
+void tst_playlist_AnimationList::loadThenSaveKeepsPaths()
+{
+    QFETCH(QByteArray, fileBytes);
+    QFETCH(QByteArray, savedBytes);
+    StandIn main(m_dir->path());
+    QVERIFY(FileBytes::write(main.listPath, fileBytes));
+    main.list->loadList();
+    QVERIFY(main.list->saveList());
+    QCOMPARE(FileBytes::read(main.listPath), savedBytes);
+}
+
+void tst_playlist_AnimationList::missingListFileIsCreatedBySave()
+{
+    StandIn main(m_dir->path());
+    main.list->loadList();
+    QCOMPARE(FileListRows::rowCount(main.fileList), 0);
+    QVERIFY(!QFileInfo::exists(main.listPath));
+    QVERIFY(main.list->saveList());
+    QVERIFY(QFileInfo::exists(main.listPath));
+    QCOMPARE(QFileInfo(main.listPath).size(), 0);
+}
+
+// A file too large to be a list stands for any file that cannot be read.
+void tst_playlist_AnimationList::unreadableListFileIsNotEmptied()
+{
+    StandIn main(m_dir->path());
+    {
+        QFile big(main.listPath);
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.write("/g/a.gif\r\n") > 0);
+        QVERIFY(big.resize(ListFile::maxSize + 1));
+    }
+    main.list->loadList();
+    QCOMPARE(FileListRows::rowCount(main.fileList), 0);
+
+    main.list->toggleList();
+    main.list->toggleList();
+    QVERIFY(!main.list->saveList());
+    QCOMPARE(QFileInfo(main.listPath).size(), ListFile::maxSize + 1);
+    QCOMPARE(FileBytes::read(main.listPath).left(10), QByteArray("/g/a.gif\r\n"));
+
+    // A list the user has built since is saved.
+    FileListRows::addListRow(main.fileList, QStringLiteral("b"), QStringLiteral("/g/b.gif"));
+    QVERIFY(main.list->saveList());
+    QCOMPARE(FileBytes::read(main.listPath), QByteArray("/g/b.gif\r\n"));
+}
+
+void tst_playlist_AnimationList::toggleSteps()
+{
+    StandIn main(m_dir->path());
+    main.list->toggleList();
+    QCOMPARE(main.events, (QStringList{"hide display", "messages, list hidden, file absent"}));
+    QVERIFY(main.list->isListShown());
+    QVERIFY(main.display->isHidden());
+
+    main.events.clear();
+    main.list->toggleList();
+    QCOMPARE(main.events, (QStringList{"messages, list hidden, file absent", "show display",
+                                       "messages, list hidden, file absent"}));
+    QVERIFY(!main.list->isListShown());
+    QVERIFY(!main.display->isHidden());
+    QVERIFY(QFileInfo::exists(main.listPath));
+}
+
+void tst_playlist_AnimationList::toggleWritesOncePerTwoClicks()
+{
+    StandIn main(m_dir->path());
+    QVERIFY(FileBytes::write(main.listPath, "/g/a.gif\r\n"));
+    main.list->loadList();
+    FileListRows::addListRow(main.fileList, QStringLiteral("b"), QStringLiteral("/g/b.gif"));
+
+    for (int round = 0; round < 2; ++round) {
+        QVERIFY(QFile::remove(main.listPath));
+        main.list->toggleList(); // shows the list
+        QVERIFY(!QFileInfo::exists(main.listPath));
+        main.list->toggleList(); // hides it and saves
+        QCOMPARE(FileBytes::read(main.listPath), QByteArray("/g/a.gif\r\n/g/b.gif\r\n"));
+    }
+}
+
+void tst_playlist_AnimationList::rowClick()
+{
+    const QString cat = gif(QStringLiteral("cat.gif"), 500);
+    StandIn main(m_dir->path());
+    QVERIFY(FileBytes::write(main.listPath, (m_gifs + "/a.gif\r\n" + cat + "\r\n").toUtf8()));
+    main.list->loadList();
+    QObject::connect(main.fileList, &QTreeWidget::itemClicked, main.list.get(),
+                     &AnimationList::rowClicked);
+    main.list->toggleList();
+    main.showWindow();
+    QVERIFY(!main.list->hasClickedItem());
+    QCOMPARE(main.list->clickedRowNumber(), 0);
+
+    QSignalSpy clicks(main.fileList, &QTreeWidget::itemClicked);
+    QTreeWidgetItem *second = FileListRows::row(main.fileList, 2);
+    QTest::mouseClick(main.fileList->viewport(), Qt::LeftButton, {},
+                      main.fileList->visualItemRect(second).center());
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(main.lblAnim->text(), QStringLiteral("anim: cat"));
+    QVERIFY(main.list->hasClickedItem());
+    QCOMPARE(main.list->clickedItem(), (ListRow{"cat", "0.5 kb", cat}));
+    QCOMPARE(main.list->clickedRowNumber(), 2);
+    QCOMPARE(FileBytes::read(main.listPath), (m_gifs + "/a.gif\r\n" + cat + "\r\n").toUtf8());
+    QVERIFY(main.list->isListShown());
+    QVERIFY(main.display->isHidden());
+}
+
+void tst_playlist_AnimationList::removeSelected_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<Numbers>("selected");
+    QTest::addColumn<Numbers>("remaining");
+
+    QTest::newRow("empty list") << 0 << Numbers{} << Numbers{};
+    QTest::newRow("nothing selected") << 5 << Numbers{} << Numbers{1, 2, 3, 4, 5};
+    QTest::newRow("rows 2 and 4 of five") << 5 << Numbers{2, 4} << Numbers{1, 3, 5};
+    QTest::newRow("every row") << 5 << Numbers{1, 2, 3, 4, 5} << Numbers{};
+    QTest::newRow("first") << 3 << Numbers{1} << Numbers{2, 3};
+    QTest::newRow("last") << 3 << Numbers{3} << Numbers{1, 2};
+    QTest::newRow("runs") << 9 << Numbers{1, 2, 5, 6, 7} << Numbers{3, 4, 8, 9};
+    QTest::newRow("single row list") << 1 << Numbers{1} << Numbers{};
+}
+
+void tst_playlist_AnimationList::removeSelected()
+{
+    QFETCH(int, count);
+    QFETCH(Numbers, selected);
+    QFETCH(Numbers, remaining);
+
+    StandIn main(m_dir->path());
+    // Duplicated paths, as the list allows them; rows are told apart by their captions.
+    QStringList captions;
+    for (int n = 1; n <= count; ++n) {
+        captions << QStringLiteral("row%1").arg(n);
+        FileListRows::addListRow(main.fileList, captions.last(), QStringLiteral("/g/same.gif"));
+    }
+    main.list->toggleList();
+    main.select(selected);
+    QAbstractItemModelTester tester(main.fileList->model());
+    main.list->removeSelected();
+
+    QStringList expected;
+    for (int n : remaining)
+        expected << captions[n - 1];
+    QCOMPARE(main.captions(), expected);
+    QVERIFY(main.fileList->selectedItems().isEmpty());
+    QVERIFY(!QFileInfo::exists(main.listPath));
+}
+
+// Selections made of many overlapping and toggled ranges, as ctrl- and shift-clicks leave them.
+void tst_playlist_AnimationList::removeMixedSelections()
+{
+    QRandomGenerator random(20240611);
+    for (int round = 0; round < 25; ++round) {
+        StandIn main(m_dir->path());
+        const int count = 1 + int(random.bounded(60));
+        for (int n = 1; n <= count; ++n)
+            FileListRows::addListRow(main.fileList, QString::number(n), QStringLiteral("/g/x"));
+        main.list->toggleList();
+        QItemSelectionModel *selection = main.fileList->selectionModel();
+        for (int step = 0, steps = int(random.bounded(8)); step < steps; ++step) {
+            const int top = int(random.bounded(count));
+            const int bottom = top + int(random.bounded(count - top));
+            const QItemSelection range(main.fileList->model()->index(top, 0),
+                                       main.fileList->model()->index(bottom, 1));
+            selection->select(range, random.bounded(2) ? QItemSelectionModel::Toggle
+                                                       : QItemSelectionModel::Select);
+        }
+        QStringList unselected;
+        for (int n = 1; n <= count; ++n) {
+            if (!FileListRows::row(main.fileList, n)->isSelected())
+                unselected << QString::number(n);
+        }
+
+        main.list->removeSelected();
+        QCOMPARE(main.captions(), unselected);
+    }
+}
+
+void tst_playlist_AnimationList::removeKeepsClickedItem()
+{
+    StandIn main(m_dir->path());
+    for (int n = 1; n <= 5; ++n)
+        FileListRows::addListRow(main.fileList, QStringLiteral("row%1").arg(n),
+                                 QStringLiteral("/g/%1.gif").arg(n));
+    main.list->toggleList();
+
+    main.list->rowClicked(FileListRows::row(main.fileList, 5));
+    main.select({2, 4});
+    main.list->removeSelected();
+    QCOMPARE(main.list->clickedItem(), (ListRow{"row5", "", "/g/5.gif"}));
+    QCOMPARE(main.list->clickedRowNumber(), 3);
+
+    main.list->rowClicked(FileListRows::row(main.fileList, 2));
+    QCOMPARE(main.lblAnim->text(), QStringLiteral("anim: row3"));
+    main.select({2});
+    main.list->removeSelected();
+    QCOMPARE(main.list->clickedItem(), (ListRow{"row3", "", "/g/3.gif"}));
+    QCOMPARE(main.list->clickedRowNumber(), 0);
+    QCOMPARE(main.lblAnim->text(), QStringLiteral("anim: row3"));
+    QCOMPARE(main.captions(), (QStringList{"row1", "row5"}));
+}
+
+void tst_playlist_AnimationList::removeKeepsCurrentRow()
+{
+    StandIn main(m_dir->path());
+    for (int n = 1; n <= 6; ++n)
+        FileListRows::addListRow(main.fileList, QStringLiteral("row%1").arg(n), QString());
+    main.list->toggleList();
+
+    main.fileList->setCurrentItem(FileListRows::row(main.fileList, 5), FileListRows::CaptionColumn,
+                                  QItemSelectionModel::NoUpdate);
+    main.select({1, 2});
+    main.list->removeSelected();
+    QCOMPARE(main.fileList->currentItem()->text(0), QStringLiteral("row5"));
+
+    // A removed current row hands over to the row that followed it.
+    main.select({3});
+    main.list->removeSelected();
+    QCOMPARE(main.fileList->currentItem()->text(0), QStringLiteral("row6"));
+    QVERIFY(main.fileList->selectedItems().isEmpty());
+}
+
+void tst_playlist_AnimationList::selectAndUnselectAll()
+{
+    StandIn main(m_dir->path());
+    for (int n = 1; n <= 4; ++n)
+        FileListRows::addListRow(main.fileList, QString::number(n), QString());
+    main.list->toggleList();
+    main.showWindow();
+
+    QSignalSpy selectionChanges(main.fileList, &QTreeWidget::itemSelectionChanged);
+    main.list->selectAll();
+    QTRY_VERIFY(main.fileList->hasFocus());
+    QCOMPARE(main.fileList->selectedItems().size(), 4);
+    QCOMPARE(selectionChanges.count(), 1);
+
+    main.list->unselectAll();
+    QVERIFY(main.fileList->selectedItems().isEmpty());
+    QVERIFY(main.fileList->hasFocus());
+
+    // Unselecting does not take the focus from elsewhere.
+    main.select({2});
+    main.other->setFocus();
+    QTRY_VERIFY(main.other->hasFocus());
+    main.list->unselectAll();
+    QVERIFY(main.fileList->selectedItems().isEmpty());
+    QVERIFY(main.other->hasFocus());
+
+    // Select all, then remove: the list ends empty; the list file is not touched.
+    main.list->selectAll();
+    main.list->removeSelected();
+    QCOMPARE(FileListRows::rowCount(main.fileList), 0);
+    QVERIFY(!QFileInfo::exists(main.listPath));
+}
+
+void tst_playlist_AnimationList::commandsDoNothingWhileListHidden()
+{
+    StandIn main(m_dir->path());
+    for (int n = 1; n <= 3; ++n)
+        FileListRows::addListRow(main.fileList, QString::number(n), QString());
+    main.showWindow();
+    main.select({1, 3});
+    QVERIFY(!main.list->isListShown());
+
+    main.list->removeSelected();
+    main.list->selectAll();
+    QCOMPARE(main.captions(), (QStringList{"1", "2", "3"}));
+    QVERIFY(!FileListRows::row(main.fileList, 2)->isSelected());
+    QVERIFY(main.other->hasFocus());
+    main.list->unselectAll();
+    QVERIFY(FileListRows::row(main.fileList, 1)->isSelected());
+    QVERIFY(FileListRows::row(main.fileList, 3)->isSelected());
+    QVERIFY(main.other->hasFocus());
+}
+
+QTEST_MAIN(tst_playlist_AnimationList)
+#include "tst_playlist_AnimationList.moc"

@@ -1,0 +1,131 @@
+#include "ListRowText.h"
+
+#include <QTest>
+#include <limits>
+
+class tst_playlist_ListRowText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sizeText_data();
+    void sizeText();
+    void sizeTextFollowsDefaultLocale();
+    void displayName_data();
+    void displayName();
+};
+
+void tst_playlist_ListRowText::sizeText_data()
+{
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<QString>("withPoint");
+    QTest::addColumn<QString>("withComma");
+
+    QTest::newRow("fraction") << qint64(12345) << "12.345 kb"
+                              << "12,345 kb";
+    QTest::newRow("whole") << qint64(12000) << "12 kb"
+                           << "12 kb";
+    QTest::newRow("below one") << qint64(500) << "0.5 kb"
+                               << "0,5 kb";
+    QTest::newRow("thousandths") << qint64(7) << "0.007 kb"
+                                 << "0,007 kb";
+    QTest::newRow("one byte") << qint64(1) << "0.001 kb"
+                              << "0,001 kb";
+    QTest::newRow("empty file") << qint64(0) << "0 kb"
+                                << "0 kb";
+    QTest::newRow("no grouping") << qint64(1536000) << "1536 kb"
+                                 << "1536 kb";
+    QTest::newRow("a.gif of 1024 bytes") << qint64(1024) << "1.024 kb"
+                                         << "1,024 kb";
+    QTest::newRow("no grouping in fraction") << qint64(1234567890) << "1234567.89 kb"
+                                             << "1234567,89 kb";
+    QTest::newRow("2 GiB") << qint64(2147483648) << "2147483.648 kb"
+                           << "2147483,648 kb";
+    QTest::newRow("over 4 GB") << qint64(5000000001) << "5000000.001 kb"
+                               << "5000000,001 kb";
+    QTest::newRow("16 digits rounded to 15") << qint64(1234567890123456) << "1234567890123.46 kb"
+                                             << "1234567890123,46 kb";
+    QTest::newRow("rounding carries into a new digit")
+        << qint64(999999999999999999) << "1000000000000000 kb"
+        << "1000000000000000 kb";
+    QTest::newRow("largest length, no exponent")
+        << std::numeric_limits<qint64>::max() << "9223372036854780 kb"
+        << "9223372036854780 kb";
+}
+
+void tst_playlist_ListRowText::sizeText()
+{
+    QFETCH(qint64, bytes);
+    QFETCH(QString, withPoint);
+    QFETCH(QString, withComma);
+
+    QCOMPARE(ListRowText::sizeText(bytes, QLocale(QLocale::English, QLocale::UnitedStates)),
+             withPoint);
+    QCOMPARE(ListRowText::sizeText(bytes, QLocale(QLocale::Russian, QLocale::Russia)), withComma);
+    QCOMPARE(ListRowText::sizeText(bytes, QLocale(QLocale::German, QLocale::Germany)), withComma);
+    QCOMPARE(ListRowText::sizeText(bytes, QLocale::c()), withPoint);
+}
+
+void tst_playlist_ListRowText::sizeTextFollowsDefaultLocale()
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    const QString comma = ListRowText::sizeText(500);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    const QString point = ListRowText::sizeText(500);
+    QLocale::setDefault(before);
+
+    QCOMPARE(comma, QStringLiteral("0,5 kb"));
+    QCOMPARE(point, QStringLiteral("0.5 kb"));
+}
+
+void tst_playlist_ListRowText::displayName_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("caption");
+
+    QTest::newRow("full path") << "/home/ann/gif/cat.gif"
+                               << "cat";
+    QTest::newRow("no folder") << "cat.gif"
+                               << "cat";
+    QTest::newRow("upper-case extension") << "/g/DOG.GIF"
+                                          << "DOG";
+    QTest::newRow("other extension") << "/g/clip.png"
+                                     << "clip";
+    QTest::newRow("long extension keeps its dot") << "/g/clip.jpeg"
+                                                  << "clip.";
+    QTest::newRow("no extension loses letters") << "/g/animation"
+                                                << "anima";
+    QTest::newRow("dots in folder names") << "/g.old/v1.2/x.y.gif"
+                                          << "x.y";
+    QTest::newRow("double separator at the root") << "//cat.gif"
+                                                  << "cat";
+    QTest::newRow("backslash is a plain character") << "C:\\gif\\cat.gif"
+                                                    << "C:\\gif\\cat";
+    QTest::newRow("exactly four characters") << "/g/.gif"
+                                             << "";
+    QTest::newRow("shorter name") << "/g/abc"
+                                  << "";
+    QTest::newRow("folder path") << "/g/"
+                                 << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("Cyrillic") << "/г/Кошка.gif"
+                              << "Кошка";
+    QTest::newRow("pairs count as one character") << "/g/ab\U0001F600\U0001F600\U0001F600"
+                                                  << "a";
+    QTest::newRow("only pairs") << "/g/\U0001F600\U0001F600\U0001F600"
+                                << "";
+    QTest::newRow("line feed in the name") << "/g/y.gif\n"
+                                           << "y.";
+}
+
+void tst_playlist_ListRowText::displayName()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, caption);
+    QCOMPARE(ListRowText::displayName(path), caption);
+}
+
+QTEST_GUILESS_MAIN(tst_playlist_ListRowText)
+#include "tst_playlist_ListRowText.moc"

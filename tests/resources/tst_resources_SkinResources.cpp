@@ -1,0 +1,213 @@
+#include "SkinFonts.h"
+#include "SkinResources.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QResource>
+#include <QTest>
+
+namespace {
+
+constexpr QRgb Red = qRgb(255, 0, 0);
+
+QSet<QRgb> coloursOf(const QImage &image)
+{
+    QSet<QRgb> colours;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y)
+        for (int x = 0; x < argb.width(); ++x)
+            colours.insert(argb.pixel(x, y));
+    return colours;
+}
+
+// Red pixels at each end of each row that has any, top row first.
+struct RedRows
+{
+    int firstRow;
+    QList<int> counts;
+};
+
+const RedRows redRows[] = {
+    {0, {5, 3, 2, 1, 1}},
+    {382, {1, 1, 2, 3, 4, 6, 5, 3, 2, 1, 1}},
+    {543, {1, 1, 2, 3, 4, 6}},
+};
+
+} // namespace
+
+class tst_resources_SkinResources : public QObject
+{
+    Q_OBJECT
+private slots:
+    void skinFormat();
+    void screenCopy_data();
+    void screenCopy();
+    void skinNotCopied();
+    void keyColourRuns();
+    void outline();
+    void displayArea();
+    void pictures_data();
+    void pictures();
+    void cursor();
+    void icon();
+    void counterFont();
+};
+
+void tst_resources_SkinResources::skinFormat()
+{
+    const QImage skin = SkinResources::skin();
+    QCOMPARE(skin.size(), QSize(496, 549));
+    QCOMPARE(skin.format(), QImage::Format_Indexed8);
+    QVERIFY(skin.colorCount() <= 256);
+    QCOMPARE(skin.pixel(1, 1), Red);
+}
+
+void tst_resources_SkinResources::screenCopy_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QImage>("shown");
+    using T = SkinResources::Transport;
+    QTest::newRow("skin") << "skin" << SkinResources::skinForScreen();
+    QTest::newRow("previous") << "previous" << SkinResources::transport(T::Previous).toImage();
+    QTest::newRow("play") << "play" << SkinResources::transport(T::Play).toImage();
+    QTest::newRow("pause") << "pause" << SkinResources::transport(T::Pause).toImage();
+    QTest::newRow("stop") << "stop" << SkinResources::transport(T::Stop).toImage();
+    QTest::newRow("next") << "next" << SkinResources::transport(T::Next).toImage();
+    QTest::newRow("knob 1") << "knob1" << SkinResources::knob(1).toImage();
+    QTest::newRow("knob 2") << "knob2" << SkinResources::knob(2).toImage();
+}
+
+// The copies the window shows come ready-made with the program; each must be its picture,
+// pixel for pixel.
+void tst_resources_SkinResources::screenCopy()
+{
+    QFETCH(QString, name);
+    QFETCH(QImage, shown);
+    QVERIFY(QResource(QStringLiteral(":/skin/%1.rgb32").arg(name)).isValid());
+    QCOMPARE(shown.format(), QImage::Format_RGB32);
+    const QImage stored(QStringLiteral(":/skin/%1.png").arg(name));
+    QCOMPARE(shown, stored.convertToFormat(QImage::Format_RGB32));
+}
+
+// The skin is shown from where it lies in the program's file, not from a decoded copy.
+void tst_resources_SkinResources::skinNotCopied()
+{
+    const QResource copy(QStringLiteral(":/skin/skin.rgb32"));
+    const uchar *embeddedPixels = copy.data() + 8;
+    if (reinterpret_cast<quintptr>(embeddedPixels) % alignof(quint32) != 0)
+        QSKIP("the resource compiler left the pixels unaligned; the skin is copied once");
+    QCOMPARE(SkinResources::skinForScreen().constBits(), embeddedPixels);
+}
+
+void tst_resources_SkinResources::keyColourRuns()
+{
+    const QImage skin = SkinResources::skin().convertToFormat(QImage::Format_RGB32);
+    QList<int> expected(skin.height(), 0);
+    for (const RedRows &rows : redRows)
+        for (int i = 0; i < rows.counts.size(); ++i)
+            expected[rows.firstRow + i] = rows.counts[i];
+
+    int total = 0;
+    for (int y = 0; y < skin.height(); ++y) {
+        const int n = expected[y];
+        for (int x = 0; x < skin.width(); ++x) {
+            const bool red = skin.pixel(x, y) == Red;
+            const bool wanted = x < n || x >= skin.width() - n;
+            if (red != wanted)
+                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) red: %3").arg(x).arg(y).arg(red)));
+            total += red;
+        }
+    }
+    QCOMPARE(total, 116);
+}
+
+// The outermost pixels of the shape, along the image's edges and next to the key colour, are
+// a near-black outline.
+void tst_resources_SkinResources::outline()
+{
+    const QImage skin = SkinResources::skin().convertToFormat(QImage::Format_RGB32);
+    auto isOutside = [&](int x, int y) { return !skin.valid(x, y) || skin.pixel(x, y) == Red; };
+    for (int y = 0; y < skin.height(); ++y)
+        for (int x = 0; x < skin.width(); ++x) {
+            if (isOutside(x, y))
+                continue;
+            const bool edge = isOutside(x - 1, y) || isOutside(x + 1, y) || isOutside(x, y - 1) ||
+                              isOutside(x, y + 1);
+            if (edge && qGray(skin.pixel(x, y)) > 48)
+                QFAIL(qPrintable(
+                    QStringLiteral("outline pixel (%1, %2) is not near-black").arg(x).arg(y)));
+        }
+}
+
+void tst_resources_SkinResources::displayArea()
+{
+    const QImage skin = SkinResources::skin().convertToFormat(QImage::Format_RGB32);
+    for (int y = 40; y <= 362; ++y)
+        for (int x = 6; x <= 489; ++x)
+            if (skin.pixel(x, y) != qRgb(31, 63, 127))
+                QFAIL(qPrintable(QStringLiteral("display pixel (%1, %2)").arg(x).arg(y)));
+}
+
+void tst_resources_SkinResources::pictures_data()
+{
+    QTest::addColumn<QImage>("picture");
+    QTest::addColumn<QSize>("size");
+    using T = SkinResources::Transport;
+    QTest::newRow("previous") << SkinResources::transport(T::Previous).toImage() << QSize(23, 23);
+    QTest::newRow("play") << SkinResources::transport(T::Play).toImage() << QSize(25, 25);
+    QTest::newRow("pause") << SkinResources::transport(T::Pause).toImage() << QSize(23, 25);
+    QTest::newRow("stop") << SkinResources::transport(T::Stop).toImage() << QSize(27, 26);
+    QTest::newRow("next") << SkinResources::transport(T::Next).toImage() << QSize(22, 24);
+    QTest::newRow("knob 1") << SkinResources::knob(1).toImage() << QSize(17, 9);
+    QTest::newRow("knob 2") << SkinResources::knob(2).toImage() << QSize(17, 10);
+}
+
+// Button and knob pictures are opaque rectangles of their exact size, without the key colour.
+void tst_resources_SkinResources::pictures()
+{
+    QFETCH(QImage, picture);
+    QFETCH(QSize, size);
+    QCOMPARE(picture.size(), size);
+    QVERIFY(!picture.hasAlphaChannel());
+    QVERIFY(!coloursOf(picture).contains(Red));
+    QVERIFY(coloursOf(picture).size() > 8); // shaded, not flat
+}
+
+void tst_resources_SkinResources::cursor()
+{
+    const QImage hand = SkinResources::handCursorImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(hand.size(), QSize(32, 32));
+    const QSet<QRgb> colours = coloursOf(hand);
+    int opaque = 0;
+    for (QRgb c : colours) {
+        QVERIFY(qAlpha(c) == 0 || qAlpha(c) == 255);
+        opaque += qAlpha(c) == 255;
+    }
+    QVERIFY(opaque <= 16);
+    QCOMPARE(qAlpha(hand.pixel(12, 1)), 255); // the finger tip is the hot spot
+    QCOMPARE(SkinResources::handCursor().hotSpot(), QPoint(12, 1));
+}
+
+void tst_resources_SkinResources::icon()
+{
+    const QImage small = SkinResources::iconImage16();
+    const QImage large = SkinResources::iconImage256();
+    QCOMPARE(small.size(), QSize(32, 32));
+    QCOMPARE(large.size(), QSize(32, 32));
+    QVERIFY(coloursOf(small).size() <= 16);
+    QVERIFY(coloursOf(large).size() <= 256);
+    QVERIFY(coloursOf(large).size() > coloursOf(small).size());
+}
+
+void tst_resources_SkinResources::counterFont()
+{
+    const QFontInfo info(SkinFonts::terminal());
+    QVERIFY(info.fixedPitch());
+    QVERIFY(info.bold());
+    // Two digits fit the counters' 25-pixel boxes.
+    QVERIFY(QFontMetrics(SkinFonts::terminal()).horizontalAdvance(QStringLiteral("00")) <= 25);
+}
+
+QTEST_MAIN(tst_resources_SkinResources)
+#include "tst_resources_SkinResources.moc"

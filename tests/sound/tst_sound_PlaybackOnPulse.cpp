@@ -1,0 +1,194 @@
+#include "MediaLayer.h"
+#include "TestMedia.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <sndfile.h>
+#include <vector>
+
+// Proves that sound really leaves the program: a PulseAudio server of the test's own with a
+// null sink, a recording of the sink's monitor, and the sounding length of what was recorded
+// compared with the source's.
+class tst_sound_PlaybackOnPulse : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void soundReachesTheSink_data();
+    void soundReachesTheSink();
+
+private:
+    // Starts a helper process with the server's address; stopped again by stopAll().
+    QProcess *startHelper(const QString &program, const QStringList &arguments);
+    void stopAll();
+
+    QTemporaryDir m_dir;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+    QString m_server;
+};
+
+namespace {
+
+struct Sounding
+{
+    double start = 0; // seconds into the recording
+    double end = 0;
+    double longestGap = 0; // the longest silence between start and end
+};
+
+// Where a recording is louder than `threshold`, in seconds; nothing when it is silent
+// throughout.
+std::optional<Sounding> soundingSpan(const QString &path, float threshold)
+{
+    SF_INFO info{};
+    SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!f)
+        return std::nullopt;
+    std::vector<float> pcm(std::size_t(info.frames * info.channels));
+    const sf_count_t frames = sf_readf_float(f, pcm.data(), info.frames);
+    sf_close(f);
+    sf_count_t first = -1;
+    sf_count_t last = -1;
+    sf_count_t longestGap = 0;
+    for (sf_count_t i = 0; i < frames; ++i) {
+        for (int c = 0; c < info.channels; ++c) {
+            if (std::abs(pcm[std::size_t(i * info.channels + c)]) > threshold) {
+                if (first < 0)
+                    first = i;
+                if (last >= 0)
+                    longestGap = std::max(longestGap, i - last - 1);
+                last = i;
+            }
+        }
+    }
+    if (first < 0)
+        return std::nullopt;
+    const double rate = info.samplerate;
+    return Sounding{first / rate, (last + 1) / rate, longestGap / rate};
+}
+
+} // namespace
+
+QProcess *tst_sound_PlaybackOnPulse::startHelper(const QString &program, const QStringList &arguments)
+{
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), m_dir.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+    env.insert(QStringLiteral("PULSE_SERVER"), m_server);
+    process->setProcessEnvironment(env);
+    process->setWorkingDirectory(m_dir.path());
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->start(program, arguments);
+    process->waitForStarted(30000);
+    m_processes.push_back(std::move(process));
+    return m_processes.back().get();
+}
+
+// Asks each process to end, newest first, and kills those that do not.
+void tst_sound_PlaybackOnPulse::stopAll()
+{
+    while (!m_processes.empty()) {
+        QProcess *p = m_processes.back().get();
+        if (p->state() != QProcess::NotRunning) {
+            p->terminate();
+            if (!p->waitForFinished(10000)) {
+                p->kill();
+                p->waitForFinished(10000);
+            }
+        }
+        m_processes.pop_back();
+    }
+}
+
+void tst_sound_PlaybackOnPulse::initTestCase()
+{
+    for (const char *tool : {"pulseaudio", "pacat", "parecord"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            QSKIP(qPrintable(QStringLiteral("%1 is not installed; scripts/setup installs "
+                                            "pulseaudio and pulseaudio-utils")
+                                 .arg(QLatin1String(tool))));
+    }
+    QVERIFY(m_dir.isValid());
+    const QString socket = m_dir.filePath(QStringLiteral("native"));
+    m_server = QStringLiteral("unix:") + socket;
+    startHelper(QStringLiteral("pulseaudio"),
+                {"--daemonize=no", "--system=false", "--exit-idle-time=-1", "-n",
+                 "--use-pid-file=no", "--enable-memfd=no", "--log-level=error",
+                 "--load=module-null-sink sink_name=nullsink rate=44100 channels=2",
+                 "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 60000);
+    // One silent stream keeps the sink running, so that playback starts without delay.
+    startHelper(QStringLiteral("pacat"), {"--playback", "--raw", "/dev/zero"});
+
+    qputenv("PULSE_SERVER", m_server.toLocal8Bit());
+    qputenv("SDL_AUDIODRIVER", "pulseaudio");
+    const int rate = 44100;
+    QVERIFY(TestMedia::writeTone(m_dir.filePath("tone.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate,
+                                 2, rate * 3 / 2));
+}
+
+void tst_sound_PlaybackOnPulse::cleanupTestCase()
+{
+    stopAll();
+}
+
+void tst_sound_PlaybackOnPulse::soundReachesTheSink_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("wav") << m_dir.filePath("tone.wav");
+    if (TestMedia::encodeMp3(m_dir.filePath("tone.wav"), m_dir.filePath("tone.mp3"), {"-b", "192"}))
+        QTest::newRow("mp3") << m_dir.filePath("tone.mp3");
+    else
+        qInfo("lame is not installed: the MP3 case is left out");
+}
+
+void tst_sound_PlaybackOnPulse::soundReachesTheSink()
+{
+    QFETCH(QString, file);
+    const QString recording = m_dir.filePath(QFileInfo(file).fileName() + ".rec.wav");
+    QProcess *recorder =
+        startHelper(QStringLiteral("parecord"),
+                    {"--latency-msec=20", "--device=nullsink.monitor", "--file-format=wav",
+                     "--channels=2", "--rate=44100", recording});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile(recording).size() > 44, 60000);
+
+    {
+        MediaLayer layer;
+        QCOMPARE(layer.send("open \"" + file + "\" alias med"), QStringLiteral("1"));
+        QCOMPARE(layer.audioDriver(), QStringLiteral("pulseaudio"));
+        const int length = layer.send(QStringLiteral("status med length")).toInt();
+        QCOMPARE(length, 1500);
+        layer.send(QStringLiteral("play med"));
+        QTRY_COMPARE_WITH_TIMEOUT(layer.send(QStringLiteral("status med position")).toInt(), length,
+                                  120000);
+        QThread::msleep(500); // let the device's buffer drain into the sink
+        layer.send(QStringLiteral("close all"));
+    }
+    recorder->terminate();
+    QVERIFY(recorder->waitForFinished(30000));
+
+    const auto span = soundingSpan(recording, 0.05f);
+    QVERIFY2(span, "nothing was heard at the sink");
+    const double sounding = span->end - span->start;
+    qInfo("sounding %.4f s (from %.3f s), longest silence within %.4f s", sounding, span->start,
+          span->longestGap);
+    QVERIFY2(std::abs(sounding - 1.5) <= 0.050,
+             qPrintable(QStringLiteral("sounded for %1 s instead of 1.5 s (longest dropout %2 s)")
+                            .arg(sounding)
+                            .arg(span->longestGap)));
+}
+
+QTEST_GUILESS_MAIN(tst_sound_PlaybackOnPulse)
+#include "tst_sound_PlaybackOnPulse.moc"

@@ -1,0 +1,688 @@
+#include "ViewerFixture.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+#include <utility>
+
+// The viewer's handlers on stand-in controls. Most GIFs here show each frame for a minute, so
+// nothing moves on by itself and the frame-change routine runs only when a test runs it.
+class tst_viewer_AnimationViewer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startValues();
+    void doubleClickShowsTheClickedRow();
+    void doubleClickIgnoredWithoutAClickedRow_data();
+    void doubleClickIgnoredWithoutAClickedRow();
+    void doubleClickOnAnUnloadableRowKeepsTheList();
+    void centreDisplay_data();
+    void centreDisplay();
+    void commandLine_data();
+    void commandLine();
+    void commandLineShownOnEveryActivation();
+    void fileChoice();
+    void fileChoiceEndsQuietly_data();
+    void fileChoiceEndsQuietly();
+    void markerAndCounters_data();
+    void markerAndCounters();
+    void passCounting_data();
+    void passCounting();
+    void countingGoesOnWithThePlayListOff();
+    void repeatSwitch();
+    void playListSwitchTakesTheTickedNumber();
+    void menuTicks_data();
+    void menuTicks();
+    void advanceWrapsToRowOne();
+    void firstAdvanceAfterACommandLineShowsRowOne();
+    void advanceSkipsRowsThatCannotBeLoaded_data();
+    void advanceSkipsRowsThatCannotBeLoaded();
+    void lowerPassCountStillMovesOn();
+    void passesCountedCarryOverToTheNextShow();
+    void playingThroughTheList();
+    void reenteredDuringTheAdvance();
+    void viewerDeletedWhileMessagesRun();
+};
+
+namespace {
+QPoint innerPos(const ViewerFixture &f)
+{
+    return f.display->pos() - QPoint(1, 1);
+}
+
+// A 30x20 three-frame GIF in `dir`, outside any fixture's own folder; empty if it failed.
+QString copiedGif(const QTemporaryDir &dir, const QString &name)
+{
+    ViewerFixture maker;
+    const QString path = dir.filePath(name);
+    return QFile::copy(maker.gif(name, {30, 20}, 3), path) ? path : QString();
+}
+} // namespace
+
+void tst_viewer_AnimationViewer::startValues()
+{
+    ViewerFixture f;
+    QCOMPARE(f.display->Loops(), qint16(1));
+    QVERIFY(f.q1[0]->isChecked());
+    for (int i = 1; i < 6; ++i)
+        QVERIFY(!f.q1[size_t(i)]->isChecked());
+    QCOMPARE(f.viewer->currentIndex(), qint16(0));
+    QCOMPARE(f.viewer->loopCounter(), qint16(0));
+    QVERIFY(f.Sh1->isHidden());
+    QVERIFY(f.Sh2->isHidden());
+    // The display is a drop-in for the laid-out control.
+    QCOMPARE(f.display->objectName(), QStringLiteral("AniGIF"));
+    QVERIFY(f.display->isHidden());
+    QCOMPARE(f.display->size(), QSize(202, 202));
+    QCOMPARE(innerPos(f), QPoint(129, 57));
+    QCOMPARE(f.display->grab().toImage().pixel(100, 100), qRgb(45, 62, 132));
+}
+
+void tst_viewer_AnimationViewer::doubleClickShowsTheClickedRow()
+{
+    ViewerFixture f;
+    f.addRow(f.gif("a.gif", {40, 30}, 2));
+    f.addRow(f.gif("b.gif", {60, 20}, 3));
+    f.addRow(f.gif("c.gif", {101, 50}, 5));
+    f.FileList->show();
+    f.lblAnim->setText("anim: c");
+
+    f.doubleClickRow(3);
+    QVERIFY(f.FileList->isHidden());
+    QVERIFY(!f.display->isHidden());
+    QCOMPARE(f.display->FrameCount(), qint16(5));
+    QCOMPARE(f.lb1->text(), QStringLiteral("05"));
+    QCOMPARE(f.display->size(), QSize(101, 50));
+    QCOMPARE(innerPos(f), QPoint(193, 137)); // (486 - 101) / 2 = 192.5, (324 - 50) / 2
+    QCOMPARE(f.viewer->currentIndex(), qint16(3));
+    QCOMPARE(f.lblAnim->text(), QStringLiteral("anim: c")); // left to the row click
+    // Nothing else of the frame-change side is touched.
+    QCOMPARE(f.lb2->text(), QStringLiteral("00"));
+    QCOMPARE(f.im1->x(), 9);
+
+    // A file from the dialog leaves the list position alone.
+    f.chooserAnswer = f.gif("d.gif", {10, 10}, 7);
+    f.viewer->Image2_Click();
+    QCOMPARE(f.lb1->text(), QStringLiteral("07"));
+    QCOMPARE(f.viewer->currentIndex(), qint16(3));
+}
+
+void tst_viewer_AnimationViewer::doubleClickIgnoredWithoutAClickedRow_data()
+{
+    QTest::addColumn<bool>("clickFirst");
+    QTest::newRow("no row clicked yet") << false;
+    QTest::newRow("clicked row removed") << true;
+}
+
+void tst_viewer_AnimationViewer::doubleClickIgnoredWithoutAClickedRow()
+{
+    QFETCH(bool, clickFirst);
+    ViewerFixture f;
+    f.addRow(f.gif("a.gif", {40, 30}, 2));
+    QTreeWidgetItem *doomed = f.addRow(f.gif("b.gif", {60, 20}, 3));
+    f.FileList->show();
+    if (clickFirst) {
+        f.viewer->setClickedItem(doomed);
+        QCOMPARE(f.viewer->clickedRowNumber(), 2);
+        delete doomed;
+    }
+    QCOMPARE(f.viewer->clickedRowNumber(), 0);
+    f.viewer->FileList_DblClick();
+    QVERIFY(!f.FileList->isHidden());
+    QVERIFY(f.display->isHidden());
+    QCOMPARE(f.display->FrameCount(), qint16(0));
+    QCOMPARE(f.lb1->text(), QStringLiteral("00"));
+    QCOMPARE(f.viewer->currentIndex(), qint16(0));
+}
+
+void tst_viewer_AnimationViewer::doubleClickOnAnUnloadableRowKeepsTheList()
+{
+    ViewerFixture f;
+    f.addRow(f.gif("a.gif", {40, 30}, 4));
+    f.addRow(f.missing("gone.gif"));
+    f.FileList->show();
+    f.doubleClickRow(1);
+    f.FileList->show();
+    f.doubleClickRow(2);
+    QVERIFY(!f.FileList->isHidden());
+    QCOMPARE(f.lb1->text(), QStringLiteral("00")); // the display is empty now
+    QCOMPARE(f.viewer->currentIndex(), qint16(1));
+}
+
+void tst_viewer_AnimationViewer::centreDisplay_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("place");
+    QTest::newRow("small") << QSize(101, 50) << QPoint(193, 137);
+    QTest::newRow("one pixel") << QSize(1, 1) << QPoint(243, 162);
+    QTest::newRow("inner size") << QSize(484, 322) << QPoint(1, 1);
+    QTest::newRow("frame size") << QSize(486, 324) << QPoint(0, 0);
+    QTest::newRow("larger than the frame") << QSize(600, 400) << QPoint(-57, -38);
+}
+
+void tst_viewer_AnimationViewer::centreDisplay()
+{
+    QFETCH(QSize, size);
+    QFETCH(QPoint, place);
+    ViewerFixture f;
+    f.chooserAnswer = f.gif("x.gif", size, 1);
+    f.viewer->Image2_Click();
+    QCOMPARE(f.display->size(), size);
+    QCOMPARE(innerPos(f), place);
+    f.display->move(0, 0);
+    f.viewer->CentreDisplay();
+    QCOMPARE(innerPos(f), place);
+}
+
+void tst_viewer_AnimationViewer::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("none") << QStringList{} << false << "Anim:";
+    QTest::newRow("a GIF") << QStringList{"cat.gif"} << true << "Anim: cat";
+    QTest::newRow("a path split at its blank")
+        << QStringList{"my", "cat.gif"} << true << "Anim: my cat";
+    QTest::newRow("name too short") << QStringList{"a.g"} << false << "Anim:";
+    QTest::newRow("missing file") << QStringList{"gone.gif"} << false << "Anim: gone";
+    QTest::newRow("not a GIF") << QStringList{"text.gif"} << false << "Anim: text";
+}
+
+void tst_viewer_AnimationViewer::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, shown);
+    QFETCH(QString, label);
+    QTemporaryDir dir;
+    QFile text(dir.filePath("text.gif"));
+    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("plain text\n") > 0);
+    text.close();
+    QVERIFY(!copiedGif(dir, "cat.gif").isEmpty());
+    QVERIFY(!copiedGif(dir, "my cat.gif").isEmpty());
+    QStringList words = arguments;
+    if (!words.isEmpty())
+        words.first().prepend(dir.path() + QLatin1Char('/'));
+    words.prepend("quorbanex");
+    ViewerFixture f(ViewerFormulas::commandLineText(words));
+    f.viewer->Form_Activate();
+    QCOMPARE(f.lblAnim->text(), label);
+    QCOMPARE(!f.display->isHidden(), shown);
+    QCOMPARE(f.lb1->text(), shown ? QStringLiteral("03") : QStringLiteral("00"));
+    QVERIFY(f.FileList->isHidden());
+    QCOMPARE(f.viewer->currentIndex(), qint16(0));
+    if (shown)
+        QCOMPARE(innerPos(f), QPoint(228, 152));
+}
+
+void tst_viewer_AnimationViewer::commandLineShownOnEveryActivation()
+{
+    QTemporaryDir dir;
+    const QString path = copiedGif(dir, "cat.gif");
+    QVERIFY(!path.isEmpty());
+    ViewerFixture f(path);
+    f.addRow(f.gif("row.gif", {50, 50}, 6));
+    f.FileList->show();
+    f.viewer->Form_Activate();
+    // The list stays shown over the display.
+    QVERIFY(!f.FileList->isHidden());
+    QVERIFY(!f.display->isHidden());
+    f.doubleClickRow(1);
+    QCOMPARE(f.lb1->text(), QStringLiteral("06"));
+    f.showFrame(2);
+    f.lblAnim->setText("anim: row");
+    f.viewer->Form_Activate();
+    QCOMPARE(f.lb1->text(), QStringLiteral("03"));
+    QCOMPARE(f.display->size(), QSize(30, 20));
+    QCOMPARE(f.display->Frame(), qint16(0));
+    QCOMPARE(innerPos(f), QPoint(228, 152));
+    QCOMPARE(f.lblAnim->text(), QStringLiteral("Anim: cat"));
+    QCOMPARE(f.viewer->currentIndex(), qint16(1));
+}
+
+void tst_viewer_AnimationViewer::fileChoice()
+{
+    ViewerFixture f;
+    f.chooserAnswer = f.gif("кошка.gif", {20, 10}, 9);
+    f.viewer->Image2_Click();
+    QCOMPARE(f.asked.calls, 1);
+    QCOMPARE(f.asked.initDir, QStringLiteral("/opt/quorbanex/gif"));
+    QCOMPARE(f.asked.title, QStringLiteral("Выбор GIF анимации..."));
+    QCOMPARE(f.asked.filter, QStringLiteral("Файлы анимации|*.gif"));
+    QCOMPARE(f.lblAnim->text(), QStringLiteral("Anim: кошка"));
+    QCOMPARE(f.lb1->text(), QStringLiteral("09"));
+    QVERIFY(!f.display->isHidden());
+    QCOMPARE(innerPos(f), QPoint(233, 157));
+    QCOMPARE(f.viewer->currentIndex(), qint16(0));
+}
+
+void tst_viewer_AnimationViewer::fileChoiceEndsQuietly_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("frames"); // the frame total then shown
+    QTest::newRow("cancelled") << "chosen.gif" << false << "Anim: first" << 3;
+    QTest::newRow("empty name") << "" << true << "Anim: first" << 3;
+    QTest::newRow("name too short") << "a.g" << true << "Anim: first" << 3;
+    QTest::newRow("missing file") << "gone.gif" << true << "Anim: gone" << 0;
+}
+
+// Each failure ends the handler at the step that fails: a cancel or a short name changes
+// nothing; a file that cannot be loaded has its name written and leaves the display empty.
+void tst_viewer_AnimationViewer::fileChoiceEndsQuietly()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, accept);
+    QFETCH(QString, label);
+    QFETCH(int, frames);
+    ViewerFixture f;
+    f.chooserAnswer = f.gif("first.gif", {20, 10}, 3);
+    f.viewer->Image2_Click();
+    f.display->hide();
+    f.gif("chosen.gif", {40, 40}, 8);
+    f.chooserAnswer = answer.isEmpty() ? answer : f.dir.filePath(answer);
+    f.chooserAccepts = accept;
+    f.viewer->Image2_Click();
+    QCOMPARE(f.asked.calls, 2);
+    QCOMPARE(f.lblAnim->text(), label);
+    QCOMPARE(f.lb1->text(), ViewerFormulas::counterText(frames));
+    QVERIFY(f.display->isHidden());
+}
+
+void tst_viewer_AnimationViewer::markerAndCounters_data()
+{
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<int>("frame");
+    QTest::addColumn<int>("marker");
+    QTest::addColumn<QString>("frameText");
+    QTest::newRow("ten, first") << 10 << 0 << 9 << "00";
+    QTest::newRow("ten, 5") << 10 << 5 << 199 << "05";
+    QTest::newRow("ten, last") << 10 << 9 << 351 << "09";
+    QTest::newRow("three, 1") << 3 << 1 << 136 << "01"; // 135.666...
+    QTest::newRow("three, last") << 3 << 2 << 262 << "02";
+    QTest::newRow("120, 100") << 120 << 100 << 326 << "100";
+}
+
+void tst_viewer_AnimationViewer::markerAndCounters()
+{
+    QFETCH(int, frames);
+    QFETCH(int, frame);
+    QFETCH(int, marker);
+    QFETCH(QString, frameText);
+    ViewerFixture f;
+    f.chooserAnswer = f.gif("x.gif", {8, 8}, frames);
+    f.viewer->Image2_Click();
+    f.showFrame(frame);
+    QCOMPARE(f.im1->pos(), QPoint(marker, 500));
+    QCOMPARE(f.lb2->text(), frameText);
+    QCOMPARE(f.Label4->text(), QStringLiteral("01"));
+}
+
+void tst_viewer_AnimationViewer::passCounting_data()
+{
+    QTest::addColumn<int>("menuEntry"); // -1: the repeat switch (Loops 0)
+    QTest::addColumn<bool>("playList");
+    QTest::addColumn<int>("passesToAdvance"); // 0: never
+    QTest::newRow("1 pass, list") << 0 << true << 1;
+    QTest::newRow("2 passes, list") << 1 << true << 2;
+    QTest::newRow("3 passes, list") << 2 << true << 3;
+    QTest::newRow("10 passes, list") << 5 << true << 10;
+    QTest::newRow("repeat") << -1 << false << 0;
+    QTest::newRow("2 passes, no list") << 1 << false << 0;
+}
+
+// Plays passes of a three-frame row, checks the pass label on every frame, and looks at each
+// last frame whether the list moved on to the four-frame row after it.
+void tst_viewer_AnimationViewer::passCounting()
+{
+    QFETCH(int, menuEntry);
+    QFETCH(bool, playList);
+    QFETCH(int, passesToAdvance);
+    ViewerFixture f;
+    f.addRow(f.gif("three.gif", {30, 30}, 3));
+    f.addRow(f.gif("four.gif", {40, 40}, 4));
+    f.doubleClickRow(1);
+    if (menuEntry >= 0)
+        f.viewer->q1_Click(menuEntry);
+    if (playList)
+        f.viewer->Image9_Click();
+    if (menuEntry < 0)
+        f.viewer->Image8_Click();
+    const int loops = f.display->Loops();
+
+    for (int pass = 1; pass <= 12; ++pass) {
+        const QString passLabel = QStringLiteral("%1").arg(loops > 1 ? (pass - 1) % loops + 1 : 1,
+                                                           2, 10, QLatin1Char('0'));
+        for (int frame = 0; frame < 3; ++frame) {
+            f.showFrame(frame);
+            QCOMPARE(f.Label4->text(), passLabel);
+        }
+        const bool advanced = f.display->FrameCount() == 4;
+        QCOMPARE(advanced, pass == passesToAdvance);
+        if (advanced) {
+            QCOMPARE(f.viewer->currentIndex(), qint16(2));
+            QCOMPARE(f.lb1->text(), QStringLiteral("04"));
+            QCOMPARE(f.display->Frame(), qint16(0));
+            QCOMPARE(f.display->size(), QSize(40, 40));
+            QCOMPARE(innerPos(f), QPoint(223, 142));
+            QCOMPARE(f.viewer->loopCounter(), qint16(0));
+            f.showFrame(0);
+            QCOMPARE(f.Label4->text(), QStringLiteral("01"));
+            break;
+        }
+        const int expectedCounter = loops > 1 ? pass % loops : 0;
+        QCOMPARE(int(f.viewer->loopCounter()), expectedCounter);
+    }
+    if (passesToAdvance == 0)
+        QCOMPARE(f.viewer->currentIndex(), qint16(1));
+}
+
+void tst_viewer_AnimationViewer::countingGoesOnWithThePlayListOff()
+{
+    ViewerFixture f;
+    f.addRow(f.gif("three.gif", {30, 30}, 3));
+    f.addRow(f.gif("four.gif", {40, 40}, 4));
+    f.doubleClickRow(1);
+    f.viewer->q1_Click(1);
+    f.playPasses(1);
+    QCOMPARE(f.viewer->loopCounter(), qint16(1));
+    f.playPasses(1);
+    QCOMPARE(f.viewer->loopCounter(), qint16(0));
+    f.viewer->Image9_Click(); // on: one pass counted, one to go
+    f.playPasses(1);
+    QCOMPARE(f.viewer->loopCounter(), qint16(1));
+    QCOMPARE(f.viewer->currentIndex(), qint16(1));
+    f.playPasses(1);
+    QCOMPARE(f.viewer->currentIndex(), qint16(2));
+}
+
+void tst_viewer_AnimationViewer::repeatSwitch()
+{
+    ViewerFixture f;
+    f.viewer->q1_Click(5);
+    QCOMPARE(f.display->Loops(), qint16(10));
+    QCOMPARE(f.Label3->text(), QStringLiteral("10"));
+    f.viewer->Image9_Click();
+    QVERIFY(!f.Sh2->isHidden());
+
+    // On: the play-list switch goes out, endless passes, the menu's number stays on show.
+    f.viewer->Image8_Click();
+    QVERIFY(!f.Sh1->isHidden());
+    QVERIFY(f.Sh2->isHidden());
+    QCOMPARE(f.display->Loops(), qint16(0));
+    QCOMPARE(f.Label3->text(), QStringLiteral("10"));
+    QVERIFY(f.q1[5]->isChecked());
+
+    // Off: one pass, whatever the menu has ticked; the play-list switch stays off.
+    f.viewer->Image8_Click();
+    QVERIFY(f.Sh1->isHidden());
+    QVERIFY(f.Sh2->isHidden());
+    QCOMPARE(f.display->Loops(), qint16(1));
+    QCOMPARE(f.Label3->text(), QStringLiteral("10"));
+
+    // The menu overrides the repeat switch's 0 while its dot stays lit.
+    f.viewer->Image8_Click();
+    f.viewer->q1_Click(2);
+    QCOMPARE(f.display->Loops(), qint16(3));
+    QVERIFY(!f.Sh1->isHidden());
+    QCOMPARE(f.viewer->loopCounter(), qint16(0));
+}
+
+void tst_viewer_AnimationViewer::playListSwitchTakesTheTickedNumber()
+{
+    ViewerFixture f;
+    f.viewer->Image9_Click();
+    QCOMPARE(f.display->Loops(), qint16(1));
+    f.viewer->q1_Click(5);
+    f.viewer->Image9_Click(); // off: Loops unchanged
+    QVERIFY(f.Sh2->isHidden());
+    QCOMPARE(f.display->Loops(), qint16(10));
+    f.display->setLoops(4);
+    f.viewer->Image8_Click();
+    QCOMPARE(f.display->Loops(), qint16(0));
+    f.viewer->Image9_Click(); // on again: the ticked 10, the repeat dot out
+    QVERIFY(!f.Sh2->isHidden());
+    QVERIFY(f.Sh1->isHidden());
+    QCOMPARE(f.display->Loops(), qint16(10));
+}
+
+void tst_viewer_AnimationViewer::menuTicks_data()
+{
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<int>("loops");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("1") << 0 << 1 << "01";
+    QTest::newRow("2") << 1 << 2 << "02";
+    QTest::newRow("3") << 2 << 3 << "03";
+    QTest::newRow("4") << 3 << 4 << "04";
+    QTest::newRow("5") << 4 << 5 << "05";
+    QTest::newRow("10") << 5 << 10 << "10";
+}
+
+// Through the menu's own actions, as the pop-up's clicks trigger them, twice each: a second
+// trigger of a ticked entry leaves it ticked.
+void tst_viewer_AnimationViewer::menuTicks()
+{
+    QFETCH(int, entry);
+    QFETCH(int, loops);
+    QFETCH(QString, label);
+    ViewerFixture f;
+    f.viewer->Image8_Click();
+    for (int round = 0; round < 2; ++round) {
+        f.q1[size_t(entry)]->trigger();
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(f.q1[size_t(i)]->isChecked(), i == entry);
+        QCOMPARE(f.display->Loops(), qint16(loops));
+        QCOMPARE(f.Label3->text(), label);
+    }
+    QVERIFY(!f.Sh1->isHidden()); // switches untouched
+    QVERIFY(f.Sh2->isHidden());
+    f.viewer->q1_Click(6);
+    f.viewer->q1_Click(-1);
+    QCOMPARE(f.display->Loops(), qint16(loops));
+    QVERIFY(f.q1[size_t(entry)]->isChecked());
+}
+
+void tst_viewer_AnimationViewer::advanceWrapsToRowOne()
+{
+    ViewerFixture f;
+    f.addRow(f.gif("one.gif", {10, 10}, 2));
+    f.addRow(f.gif("two.gif", {20, 20}, 3));
+    f.addRow(f.gif("three.gif", {30, 30}, 4));
+    f.doubleClickRow(3);
+    f.lblAnim->setText("Anim: three");
+    f.viewer->Image9_Click();
+    f.playPasses(1);
+    QCOMPARE(f.viewer->currentIndex(), qint16(1));
+    QCOMPARE(f.display->FrameCount(), qint16(2));
+    QCOMPARE(f.lb1->text(), QStringLiteral("02"));
+    QCOMPARE(f.lblAnim->text(), QStringLiteral("Anim: three"));
+    QVERIFY(f.FileList->isHidden());
+    f.playPasses(1);
+    QCOMPARE(f.viewer->currentIndex(), qint16(2));
+}
+
+void tst_viewer_AnimationViewer::firstAdvanceAfterACommandLineShowsRowOne()
+{
+    QTemporaryDir dir;
+    const QString path = copiedGif(dir, "cat.gif");
+    QVERIFY(!path.isEmpty());
+    ViewerFixture f(path);
+    f.addRow(f.gif("one.gif", {10, 10}, 5));
+    f.viewer->Form_Activate();
+    f.viewer->Image9_Click();
+    f.playPasses(1);
+    QCOMPARE(f.viewer->currentIndex(), qint16(1));
+    QCOMPARE(f.display->FrameCount(), qint16(5));
+}
+
+void tst_viewer_AnimationViewer::advanceSkipsRowsThatCannotBeLoaded_data()
+{
+    QTest::addColumn<QStringList>("rows"); // "-": a missing file
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to"); // 0: nothing could be loaded; -1: the chosen file plays on
+    QTest::newRow("missing next row") << QStringList{"a", "-", "c"} << 1 << 3;
+    QTest::newRow("missing rows at the end") << QStringList{"a", "b", "-", "-"} << 2 << 1;
+    QTest::newRow("only the current row loads") << QStringList{"-", "b", "-"} << 2 << 2;
+    QTest::newRow("none loads") << QStringList{"-", "-"} << 0 << 0;
+    QTest::newRow("empty list") << QStringList{} << 0 << -1;
+}
+
+void tst_viewer_AnimationViewer::advanceSkipsRowsThatCannotBeLoaded()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    ViewerFixture f;
+    int n = 0;
+    for (const QString &row : rows) {
+        ++n;
+        f.addRow(row == "-" ? f.missing(QStringLiteral("gone%1.gif").arg(n))
+                            : f.gif(row + ".gif", {10 * n, 10}, n + 1));
+    }
+    if (from > 0) {
+        f.doubleClickRow(from);
+    } else {
+        f.chooserAnswer = f.gif("chosen.gif", {7, 7}, 2);
+        f.viewer->Image2_Click();
+    }
+    f.viewer->Image9_Click();
+    f.playPasses(1);
+    if (to > 0) {
+        QCOMPARE(f.viewer->currentIndex(), qint16(to));
+        QCOMPARE(f.display->FrameCount(), qint16(to + 1));
+        QCOMPARE(f.lb1->text(), ViewerFormulas::counterText(to + 1));
+    } else {
+        QCOMPARE(f.display->FrameCount(), qint16(to == 0 ? 0 : 2));
+        QCOMPARE(f.lb1->text(), ViewerFormulas::counterText(f.display->FrameCount()));
+        if (to < 0)
+            QVERIFY(!f.display->isHidden());
+    }
+}
+
+// The pass count lowered below the passes already counted: the next last frame moves on.
+void tst_viewer_AnimationViewer::lowerPassCountStillMovesOn()
+{
+    ViewerFixture f;
+    f.addRow(f.gif("three.gif", {30, 30}, 3));
+    f.addRow(f.gif("four.gif", {40, 40}, 4));
+    f.doubleClickRow(1);
+    f.viewer->q1_Click(4);
+    f.viewer->Image9_Click();
+    f.playPasses(3);
+    QCOMPARE(f.viewer->loopCounter(), qint16(3));
+    f.viewer->q1_Click(1);
+    f.playPasses(1);
+    QCOMPARE(f.viewer->currentIndex(), qint16(2));
+    QCOMPARE(f.viewer->loopCounter(), qint16(0));
+}
+
+void tst_viewer_AnimationViewer::passesCountedCarryOverToTheNextShow()
+{
+    ViewerFixture f;
+    f.addRow(f.gif("three.gif", {30, 30}, 3));
+    f.addRow(f.gif("four.gif", {40, 40}, 4));
+    f.addRow(f.gif("five.gif", {50, 50}, 5));
+    f.doubleClickRow(1);
+    f.viewer->q1_Click(2);
+    f.viewer->Image9_Click();
+    f.playPasses(2);
+    QCOMPARE(f.viewer->loopCounter(), qint16(2));
+    f.doubleClickRow(2);
+    f.playPasses(1);
+    QCOMPARE(f.viewer->currentIndex(), qint16(3));
+    QCOMPARE(f.display->FrameCount(), qint16(5));
+}
+
+// Real playback through a list of short animations: each advance loads from inside the
+// display's frame report, with messages running, and the rows come in list order, wrapping.
+void tst_viewer_AnimationViewer::playingThroughTheList()
+{
+    QList<int> rowsShown;
+    ViewerFixture *fixture = nullptr;
+    ViewerFixture f(QString(), [&] {
+        QCoreApplication::processEvents();
+        // Between its increment and the wrap the index is one past the last row for a moment.
+        const int row = fixture->viewer->currentIndex();
+        if (row > fixture->FileList->topLevelItemCount())
+            return;
+        if (rowsShown.isEmpty() || rowsShown.last() != row)
+            rowsShown << row;
+    });
+    fixture = &f;
+    f.addRow(f.gif("one.gif", {10, 10}, 2, 2));
+    f.addRow(f.gif("two.gif", {20, 20}, 3, 2));
+    f.addRow(f.gif("three.gif", {30, 30}, 2, 2));
+    f.doubleClickRow(1);
+    f.viewer->Image9_Click();
+    rowsShown.clear();
+    f.display->Play();
+    QTRY_VERIFY_WITH_TIMEOUT(rowsShown.size() >= 7, 20000);
+    QCOMPARE(rowsShown.mid(0, 7), (QList<int>{2, 3, 1, 2, 3, 1, 2}));
+    f.viewer->Image9_Click();
+    QTRY_COMPARE(f.lb1->text(), ViewerFormulas::counterText(f.display->FrameCount()));
+}
+
+// Frame steps and another double click run inside the advance's message pumps; the routine is
+// entered again while an advance is under way. Nothing breaks, and the display ends up
+// showing a row of the list, with its own frame total.
+void tst_viewer_AnimationViewer::reenteredDuringTheAdvance()
+{
+    ViewerFixture *fixture = nullptr;
+    int pumps = 0;
+    int depth = 0;
+    int deepest = 0;
+    ViewerFixture f(QString(), [&] {
+        ++pumps;
+        deepest = std::max(deepest, ++depth);
+        if (pumps % 5 == 0)
+            fixture->viewer->AniGIF_FrameChanged();
+        if (pumps % 7 == 0)
+            QMetaObject::invokeMethod(fixture->transport, &TransportButtons::Image5_MouseDown,
+                                      Qt::QueuedConnection);
+        if (pumps % 11 == 0)
+            QMetaObject::invokeMethod(
+                fixture->viewer, [v = fixture->viewer] { v->FileList_DblClick(); },
+                Qt::QueuedConnection);
+        QCoreApplication::processEvents();
+        --depth;
+    });
+    fixture = &f;
+    f.addRow(f.gif("one.gif", {10, 10}, 2, 2));
+    f.addRow(f.gif("two.gif", {20, 20}, 3, 2));
+    f.addRow(f.missing("gone.gif"));
+    f.doubleClickRow(2);
+    f.viewer->Image9_Click();
+    f.display->Play();
+    QTRY_VERIFY_WITH_TIMEOUT(pumps > 200, 20000);
+    QVERIFY(deepest >= 3); // advances ran inside advances
+    f.viewer->Image9_Click();
+    f.display->Stop();
+    QTest::qWait(50);
+    const int row = f.viewer->currentIndex();
+    QVERIFY(row == 1 || row == 2);
+    QCOMPARE(f.lb1->text(), ViewerFormulas::counterText(f.display->FrameCount()));
+    QVERIFY(f.display->FrameCount() == 2 || f.display->FrameCount() == 3);
+}
+
+void tst_viewer_AnimationViewer::viewerDeletedWhileMessagesRun()
+{
+    ViewerFixture *fixture = nullptr;
+    // The message pump lives inside the viewer: it must not touch its own captures once the
+    // viewer, and so the pump itself, is gone.
+    ViewerFixture f(QString(), [&] {
+        AnimationViewer *viewer = std::exchange(fixture->viewer, nullptr);
+        delete viewer;
+    });
+    fixture = &f;
+    f.addRow(f.gif("one.gif", {10, 10}, 2));
+    f.addRow(f.gif("two.gif", {20, 20}, 3));
+    f.viewer->setClickedItem(f.FileList->topLevelItem(0));
+    f.viewer->FileList_DblClick();
+    QVERIFY(f.viewer == nullptr);
+    QVERIFY(f.FileList->isHidden());
+    QCOMPARE(f.display->FrameCount(), qint16(0));
+}
+
+QTEST_MAIN(tst_viewer_AnimationViewer)
+#include "tst_viewer_AnimationViewer.moc"

@@ -1,0 +1,411 @@
+#include "GifDecoder.h"
+#include "HostileFiles.h"
+#include "TestGifs.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using TestGifs::frame;
+using TestGifs::picture;
+
+Q_DECLARE_METATYPE(std::vector<GifWriter::Frame>)
+
+class tst_viewer_GifDecoder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void composes_data();
+    void composes();
+    void truncatedFrameShowsDecodedPixels();
+    void everyPrefixLoadsOrIsRefused();
+    void seekEqualsSequential_data();
+    void seekEqualsSequential();
+    void memoryDoesNotGrowWithFrameCount();
+    void replaysComeFromCache();
+    void refusesHostileCanvas_data();
+    void refusesHostileCanvas();
+    void hostileAnimations_data();
+    void hostileAnimations();
+    void onePictureKeepsNoCopies();
+    void frameOfNoWidthRestoringPrevious();
+
+private:
+    static QStringList playAll(GifDecoder &gif)
+    {
+        QStringList shown;
+        for (int i = 0; i < gif.frameCount(); ++i) {
+            gif.showFrame(i);
+            shown << picture(gif.canvas());
+        }
+        return shown;
+    }
+};
+
+void tst_viewer_GifDecoder::composes_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<std::vector<GifWriter::Frame>>("frames");
+    QTest::addColumn<QStringList>("expected");
+    using Frames = std::vector<GifWriter::Frame>;
+    const QSize s(4, 2);
+
+    QTest::newRow("disposal 0 and 1 keep the frame")
+        << s
+        << Frames{frame({0, 0, 4, 2}, "RRRR/RRRR", 1), frame({1, 0, 2, 1}, "GG", 0),
+                  frame({2, 1, 2, 1}, "BB", 1)}
+        << QStringList{"RRRR/RRRR", "RGGR/RRRR", "RGGR/RRBB"};
+    QTest::newRow("disposal 2 clears the rectangle to transparent")
+        << s
+        << Frames{frame({0, 0, 4, 2}, "RRRR/RRRR", 1), frame({1, 0, 2, 1}, "GG", 2),
+                  frame({3, 1, 1, 1}, "B", 0)}
+        << QStringList{"RRRR/RRRR", "RGGR/RRRR", "R..R/RRRB"};
+    QTest::newRow("disposal 2 of a full frame")
+        << s
+        << Frames{frame({0, 0, 4, 2}, "RRRR/RRRR", 2), frame({1, 0, 2, 1}, "GG", 2),
+                  frame({0, 1, 1, 1}, "B", 0)}
+        << QStringList{"RRRR/RRRR", ".GG./....", "..../B..."};
+    QTest::newRow("disposal 3 restores only the rectangle")
+        << s
+        << Frames{frame({0, 0, 4, 2}, "RRRR/RRRR", 1), frame({0, 0, 2, 2}, "GG/GG", 3),
+                  frame({1, 0, 2, 1}, "BB", 3), frame({3, 1, 1, 1}, "W", 0)}
+        << QStringList{"RRRR/RRRR", "GGRR/GGRR", "RBBR/RRRR", "RRRR/RRRW"};
+    QTest::newRow("disposal 3 on the first frame")
+        << s << Frames{frame({0, 0, 2, 1}, "GG", 3), frame({2, 0, 2, 1}, "BB", 1)}
+        << QStringList{"GG../....", "..BB/...."};
+    QTest::newRow("transparent pixels show what is below")
+        << s << Frames{frame({0, 0, 4, 2}, "RRRR/RRRR", 1), frame({0, 0, 4, 2}, "tGtG/GtGt", 1, 7)}
+        << QStringList{"RRRR/RRRR", "RGRG/GRGR"};
+    QTest::newRow("transparent index on a first frame")
+        << s << Frames{frame({0, 0, 4, 2}, "tKtK/WtWt", 0, 7)} << QStringList{".K.K/W.W."};
+    QTest::newRow("frame partly outside the canvas is clipped")
+        << s << Frames{frame({2, 1, 4, 2}, "RGBW/YCKR")} << QStringList{"..../..RG"};
+    QTest::newRow("frame wholly outside the canvas is still a frame")
+        << s << Frames{frame({0, 0, 4, 2}, "RRRR/RRRR", 2), frame({10, 10, 2, 1}, "GG")}
+        << QStringList{"RRRR/RRRR", "..../...."};
+    QTest::newRow("a frame larger than the canvas")
+        << s << Frames{frame({0, 0, 5, 3}, "RGBWY/KKKKK/CCCCC")} << QStringList{"RGBW/KKKK"};
+
+    GifWriter::Frame interlaced = frame({0, 0, 2, 10}, "RR/GG/BB/WW/YY/CC/KK/RG/GB/BW");
+    interlaced.interlaced = true;
+    QTest::newRow("interlaced rows land in place")
+        << QSize(2, 10) << Frames{interlaced} << QStringList{"RR/GG/BB/WW/YY/CC/KK/RG/GB/BW"};
+
+    GifWriter::Frame local = frame({0, 0, 4, 2}, "KRGB/BGRK");
+    local.localPalette = {qRgb(255, 255, 0), qRgb(0, 255, 255), qRgb(255, 255, 255),
+                          qRgb(0, 0, 255)};
+    QTest::newRow("local palette")
+        << s << Frames{local, frame({0, 0, 1, 1}, "R")} << QStringList{"YCWB/BWCY", "RCWB/BWCY"};
+
+    GifWriter::Frame wideCodes = frame({0, 0, 4, 2}, "GGGG/GGGG", 1);
+    wideCodes.codeSizeOverride = 11;
+    QTest::newRow("code size above 8 draws nothing, later frames decode")
+        << s << Frames{frame({0, 0, 4, 2}, "RRRR/RRRR", 1), wideCodes, frame({0, 0, 1, 1}, "B")}
+        << QStringList{"RRRR/RRRR", "RRRR/RRRR", "BRRR/RRRR"};
+}
+
+void tst_viewer_GifDecoder::composes()
+{
+    QFETCH(QSize, screen);
+    QFETCH(std::vector<GifWriter::Frame>, frames);
+    QFETCH(QStringList, expected);
+    GifWriter writer(screen, TestGifs::palette());
+    for (const auto &f : frames)
+        writer.addFrame(f);
+    GifDecoder gif;
+    QVERIFY(gif.loadData(writer.finish()));
+    QCOMPARE(gif.frameCount(), expected.size());
+    QCOMPARE(gif.canvasSize(), screen);
+    QCOMPARE(playAll(gif), expected);
+    // And again from the cache, backwards.
+    for (int i = gif.frameCount() - 1; i >= 0; --i) {
+        gif.showFrame(i);
+        QCOMPARE(picture(gif.canvas()), expected[i]);
+    }
+}
+
+// Each cut of the image data shows a prefix of the frame's pixels in stream order, growing
+// with the bytes present, and the whole file shows them all.
+void tst_viewer_GifDecoder::truncatedFrameShowsDecodedPixels()
+{
+    const QSize size(16, 16);
+    GifWriter writer(size, TestGifs::palette());
+    GifWriter::Frame f;
+    f.rect = QRect(QPoint(0, 0), size);
+    QRandomGenerator random(7);
+    for (int i = 0; i < 256; ++i)
+        f.pixels.push_back(uchar(random.bounded(7)));
+    writer.addFrame(f);
+    const QByteArray whole = writer.finish();
+    const qsizetype dataStart = whole.indexOf(',') + 11;
+
+    GifDecoder full;
+    QVERIFY(full.loadData(whole));
+    const QImage reference = full.canvas();
+    int previous = 0;
+    for (qsizetype cut = dataStart; cut <= whole.size(); ++cut) {
+        GifDecoder gif;
+        QVERIFY2(gif.loadData(whole.left(cut)), qPrintable(QString::number(cut)));
+        QCOMPARE(gif.frameCount(), 1);
+        QCOMPARE(gif.record(0).truncated, cut < whole.size() - 1);
+        int decoded = 0;
+        while (decoded < 256 && qAlpha(gif.canvas().pixel(decoded % 16, decoded / 16)) != 0)
+            ++decoded;
+        for (int p = 0; p < 256; ++p) {
+            const QRgb expected = p < decoded ? reference.pixel(p % 16, p / 16) : 0;
+            QCOMPARE(gif.canvas().pixel(p % 16, p / 16), expected);
+        }
+        QVERIFY2(decoded >= previous, qPrintable(QString::number(cut)));
+        previous = decoded;
+    }
+    QCOMPARE(previous, 256);
+}
+
+void tst_viewer_GifDecoder::everyPrefixLoadsOrIsRefused()
+{
+    GifWriter writer(QSize(6, 5), TestGifs::palette());
+    writer.setLoopCount(3);
+    writer.addFrame(frame({0, 0, 6, 5}, "RRRRRR/GGGGGG/BBBBBB/WWWWWW/YYYYYY", 3));
+    writer.addEmptyImageWithData(1, 1);
+    GifWriter::Frame i = frame({1, 1, 3, 3}, "RGB/tGt/BGR", 2, 7);
+    i.interlaced = true;
+    writer.addFrame(i);
+    const QByteArray whole = writer.finish();
+    int lastCount = 0;
+    for (qsizetype cut = 0; cut <= whole.size(); ++cut) {
+        GifDecoder gif;
+        if (!gif.loadData(whole.left(cut))) {
+            QCOMPARE(gif.frameCount(), 0);
+            QVERIFY(gif.canvas().isNull());
+            continue;
+        }
+        QVERIFY(gif.frameCount() >= lastCount);
+        lastCount = gif.frameCount();
+        for (int f = gif.frameCount() - 1; f >= 0; --f)
+            gif.showFrame(f);
+        QCOMPARE(gif.stats().giflibSavedImages, 0);
+    }
+    QCOMPARE(lastCount, 3);
+}
+
+void tst_viewer_GifDecoder::seekEqualsSequential_data()
+{
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<qsizetype>("cacheCap");
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("coveringEvery");
+    QTest::newRow("every shown frame kept") << 120 << GifFrameCache::kDefaultBudgetCap << 1u << 0;
+    QTest::newRow("snapshots every few frames") << 300 << qsizetype(24 * 1536) << 2u << 0;
+    QTest::newRow("one snapshot") << 60 << qsizetype(1536) << 3u << 0;
+    QTest::newRow("no cache") << 80 << qsizetype(0) << 4u << 0;
+    QTest::newRow("opaque full frames now and then") << 150 << qsizetype(0) << 5u << 7;
+    QTest::newRow("opaque full frames, snapshots") << 150 << qsizetype(4 * 1536) << 6u << 4;
+}
+
+void tst_viewer_GifDecoder::seekEqualsSequential()
+{
+    QFETCH(int, frames);
+    QFETCH(qsizetype, cacheCap);
+    QFETCH(quint32, seed);
+    QFETCH(int, coveringEvery);
+    const QByteArray bytes = TestGifs::mixedAnimation(QSize(24, 16), frames, seed, coveringEvery);
+    GifDecoder sequential(0);
+    QVERIFY(sequential.loadData(bytes));
+    QCOMPARE(sequential.frameCount(), frames);
+    std::vector<QImage> expected;
+    for (int i = 0; i < frames; ++i) {
+        sequential.showFrame(i);
+        expected.push_back(sequential.canvas().copy());
+    }
+
+    GifDecoder gif(cacheCap);
+    QVERIFY(gif.loadData(bytes));
+    QRandomGenerator random(seed);
+    std::vector<int> order;
+    for (int i = 0; i < 3 * frames; ++i)
+        order.push_back(int(random.bounded(frames)));
+    for (int i = frames - 1; i >= 0; --i)
+        order.push_back(i);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < frames; ++i)
+            order.push_back(i);
+    }
+    for (int f : order) {
+        gif.showFrame(f);
+        QCOMPARE(gif.currentFrame(), f);
+        if (gif.canvas() != expected[size_t(f)])
+            QFAIL(qPrintable(QString("frame %1 differs").arg(f)));
+    }
+    QVERIFY(gif.stats().cacheBytes <= gif.stats().cacheBudget);
+}
+
+void tst_viewer_GifDecoder::memoryDoesNotGrowWithFrameCount()
+{
+    const QSize size(200, 150);
+    const qsizetype canvasBytes = 200 * 150 * 4;
+    GifDecoder few;
+    GifDecoder many;
+    QVERIFY(few.loadData(TestGifs::plainAnimation(size, 20, false)));
+    QVERIFY(many.loadData(TestGifs::plainAnimation(size, 2000, true)));
+    for (GifDecoder *gif : {&few, &many}) {
+        for (int pass = 0; pass < 3; ++pass) {
+            for (int i = 0; i < gif->frameCount(); ++i)
+                gif->showFrame(i);
+        }
+        const GifDecoder::Stats s = gif->stats();
+        QCOMPARE(s.canvasBytes, canvasBytes);
+        QVERIFY(s.saveUnderBytes <= canvasBytes);
+        QVERIFY(s.lineBufferBytes <= 200);
+        QVERIFY(s.cacheBytes <= s.cacheBudget);
+        QVERIFY(s.cacheBudget <= std::max(GifFrameCache::kPreferredSlots * canvasBytes,
+                                          GifFrameCache::kSmallBudget));
+        QCOMPARE(s.giflibSavedImages, 0);
+    }
+    QVERIFY(few.stats().cachesShownFrames);
+    QVERIFY(!many.stats().cachesShownFrames);
+    QVERIFY(many.stats().snapshotInterval > 1);
+}
+
+void tst_viewer_GifDecoder::replaysComeFromCache()
+{
+    GifDecoder gif;
+    QVERIFY(gif.loadData(TestGifs::mixedAnimation(QSize(32, 32), 40, 9)));
+    for (int i = 0; i < gif.frameCount(); ++i)
+        gif.showFrame(i);
+    const qint64 firstPass = gif.stats().framesDecoded;
+    QCOMPARE(firstPass, 40);
+    for (int pass = 0; pass < 3; ++pass) {
+        for (int i = 0; i < gif.frameCount(); ++i)
+            gif.showFrame(i);
+    }
+    QCOMPARE(gif.stats().framesDecoded, firstPass);
+}
+
+void tst_viewer_GifDecoder::refusesHostileCanvas_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("status");
+    // Header, then a screen descriptor with a global palette of two colours.
+    auto gif = [](int w, int h) {
+        QByteArray b("GIF89a");
+        b.append(char(w & 0xff)).append(char(w >> 8)).append(char(h & 0xff)).append(char(h >> 8));
+        b.append(QByteArray::fromHex("800000000000ffffff"));
+        b.append(QByteArray::fromHex("2c000000000100010000020244010003b"));
+        return b;
+    };
+    QTest::newRow("canvas above the pixel cap")
+        << gif(5000, 5000) << int(GifFile::Status::CanvasTooLarge);
+    QTest::newRow("65535 x 65535") << gif(65535, 65535) << int(GifFile::Status::CanvasTooLarge);
+    QTest::newRow("zero width") << gif(0, 10) << int(GifFile::Status::EmptyCanvas);
+    QTest::newRow("not a GIF") << QByteArray("PNG not really") << int(GifFile::Status::NotGif);
+    QTest::newRow("empty") << QByteArray() << int(GifFile::Status::NotGif);
+    QTest::newRow("no image") << QByteArray::fromHex("4749463839610100010080000000000000ffffff3b")
+                              << int(GifFile::Status::NoFrames);
+}
+
+void tst_viewer_GifDecoder::refusesHostileCanvas()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, status);
+    GifDecoder gif;
+    QVERIFY(!gif.loadData(bytes));
+    QCOMPARE(int(gif.status()), status);
+    QCOMPARE(gif.frameCount(), 0);
+    QVERIFY(gif.showFrame(0).isNull());
+}
+
+// Files made to cost time or memory: each loads, shows what it holds, plays and seeks, and the
+// engine's buffers stay within 256 MB.
+void tst_viewer_GifDecoder::hostileAnimations_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<QSize>("canvas");
+    QTest::addColumn<int>("opaqueAfterFirst"); // opaque canvas pixels once frame 0 is shown
+
+    QTest::newRow("LZW stream that never ends")
+        << HostileFiles::gifEndlessLzw() << 1 << QSize(16, 16) << 256;
+    QTest::newRow("100,000 tiny frames, the first 32767 kept")
+        << HostileFiles::gifTinyFrames(100000) << GifFile::kMaxFrames << QSize(64, 64) << 1;
+    QTest::newRow("first frame larger than the screen")
+        << HostileFiles::gifFirstFrameLargerThanScreen() << 2 << QSize(8, 8) << 8;
+    QTest::newRow("screen of 65281 x 255, frames covering it")
+        << HostileFiles::gifWideScreen(3) << 3 << QSize(65281, 255) << 65281 * 255;
+}
+
+void tst_viewer_GifDecoder::hostileAnimations()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, frames);
+    QFETCH(QSize, canvas);
+    QFETCH(int, opaqueAfterFirst);
+    GifDecoder gif;
+    QVERIFY(gif.loadData(bytes));
+    QCOMPARE(gif.frameCount(), frames);
+    QCOMPARE(gif.canvasSize(), canvas);
+    const QImage &shown = gif.canvas();
+    qint64 opaque = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        const auto *row = reinterpret_cast<const quint32 *>(shown.constScanLine(y));
+        opaque += std::count_if(row, row + shown.width(), [](quint32 p) { return p >> 24; });
+    }
+    QCOMPARE(opaque, opaqueAfterFirst);
+
+    for (int f = 1; f < frames; ++f)
+        gif.showFrame(f);
+    for (const int f : {0, frames / 2, frames - 1})
+        gif.showFrame(f);
+    QCOMPARE(gif.currentFrame(), frames - 1);
+    const GifDecoder::Stats s = gif.stats();
+    QCOMPARE(s.giflibSavedImages, 0);
+    QVERIFY(s.cacheBytes <= s.cacheBudget);
+    const qint64 engineBytes = s.canvasBytes + s.saveUnderBytes + s.lineBufferBytes + s.cacheBytes;
+    QVERIFY2(engineBytes <= 256LL * 1024 * 1024, qPrintable(QString::number(engineBytes)));
+}
+
+// Found by fuzzing: a one-frame GIF on a screen just under the pixel cap also kept a copy of its
+// only picture, twice the memory and a slow load, though a single picture is never replayed.
+void tst_viewer_GifDecoder::onePictureKeepsNoCopies()
+{
+    GifDecoder gif;
+    QVERIFY(gif.loadData(HostileFiles::gifWideScreen(1)));
+    QCOMPARE(gif.stats().canvasBytes, qsizetype(65281) * 255 * 4);
+    QCOMPARE(gif.stats().cacheBudget, 0);
+    QCOMPARE(gif.stats().cacheBytes, 0);
+    QVERIFY(gif.showFrame(0).isNull());
+    QCOMPARE(gif.stats().framesDecoded, 1);
+}
+
+// Found by fuzzing: a frame with a height but no width, or a view with a height but no width,
+// left a frame whose picture underneath is to be put back afterwards saving its rows of nothing
+// from a buffer that did not exist.
+void tst_viewer_GifDecoder::frameOfNoWidthRestoringPrevious()
+{
+    GifWriter writer(QSize(6, 5), TestGifs::palette());
+    writer.addFrame(frame({0, 0, 6, 5}, "RRRRRR/GGGGGG/BBBBBB/WWWWWW/YYYYYY"));
+    writer.addFrame(frame({1, 1, 2, 2}, "RG/GR", 3));
+    QByteArray bytes = writer.finish();
+    QVERIFY(bytes.endsWith(';'));
+    bytes.chop(1);
+    bytes += QByteArray::fromHex("21f9040c0a000000");     // restore previous, 100 ms
+    bytes += QByteArray::fromHex("2c020001000000020000"); // at (2, 1), 0 x 2
+    bytes += QByteArray::fromHex("020384050102000100");   // a little image data
+    bytes += ';';
+    const QString first = QStringLiteral("RRRRRR/GGGGGG/BBBBBB/WWWWWW/YYYYYY");
+    const QString second = QStringLiteral("RRRRRR/GRGGGG/BGRBBB/WWWWWW/YYYYYY");
+    for (const QRect &view : {QRect(0, 0, 6, 5), QRect(1, 0, 1, 5), QRect(2, 1, 0, 2)}) {
+        GifDecoder gif;
+        gif.setViewport(view);
+        QVERIFY(gif.loadData(bytes));
+        QCOMPARE(gif.frameCount(), 3);
+        for (const int f : {2, 0, 2, 1})
+            gif.showFrame(f);
+        gif.setViewport(QRect(0, 0, 6, 5));
+        QCOMPARE(picture(gif.canvas()), second);
+        gif.showFrame(2);
+        QCOMPARE(picture(gif.canvas()), first);
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_viewer_GifDecoder)
+#include "tst_viewer_GifDecoder.moc"

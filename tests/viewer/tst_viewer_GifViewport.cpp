@@ -1,0 +1,236 @@
+#include "AniGIF.h"
+#include "GifDecoder.h"
+#include "TestGifs.h"
+
+#include <QDirIterator>
+#include <QRandomGenerator>
+#include <QtTest>
+
+// The work the engine saves: a viewport (the canvas kept exact over the part that is seen,
+// nothing decoded elsewhere) and the index cache (frames kept as palette indices, so later
+// passes decode nothing). Both must give exactly the pixels of a plain decoder.
+class tst_viewer_GifViewport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void viewportStaysExact_data();
+    void viewportStaysExact();
+    void indexCacheEqualsDecoding_data();
+    void indexCacheEqualsDecoding();
+    void laterPassesDecompressNothingWithinBudget();
+    void displayPaintsExactlyWhereverItIsSeen();
+};
+
+namespace {
+
+// Every frame as a plain decoder, without caches, composes it by playing from frame 0.
+std::vector<QImage> referenceFrames(const QByteArray &bytes)
+{
+    GifDecoder plain(0, 0);
+    std::vector<QImage> frames;
+    if (!plain.loadData(bytes))
+        return frames;
+    for (int i = 0; i < plain.frameCount(); ++i) {
+        plain.showFrame(i);
+        frames.push_back(plain.canvas().copy());
+    }
+    return frames;
+}
+
+// The first pixel inside `area` where the canvases differ, as text; empty when none does.
+QString differenceWithin(const QImage &ours, const QImage &expected, const QRect &area)
+{
+    const QRect part = area.intersected(expected.rect());
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        for (int x = part.left(); x <= part.right(); ++x) {
+            if (ours.pixel(x, y) != expected.pixel(x, y))
+                return QString("pixel %1,%2 is %3, expected %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(ours.pixel(x, y), 8, 16, QChar('0'))
+                    .arg(expected.pixel(x, y), 8, 16, QChar('0'));
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+void tst_viewer_GifViewport::viewportStaysExact_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qsizetype>("frameCacheCap");
+    QTest::addColumn<qsizetype>("indexBudget");
+    const QByteArray mixed = TestGifs::mixedAnimation(QSize(40, 30), 60, 7);
+    const QByteArray covering = TestGifs::mixedAnimation(QSize(40, 30), 60, 11, 5);
+    QTest::newRow("mixed, all caches")
+        << mixed << GifFrameCache::kDefaultBudgetCap << GifIndexCache::kDefaultBudget;
+    QTest::newRow("mixed, no caches") << mixed << qsizetype(0) << qsizetype(0);
+    QTest::newRow("mixed, snapshots, small index budget")
+        << mixed << qsizetype(40 * 30 * 4 * 6) << qsizetype(3000);
+    QTest::newRow("covering frames, index cache only")
+        << covering << qsizetype(0) << GifIndexCache::kDefaultBudget;
+}
+
+// Plays and seeks through viewports that narrow, widen, move, leave the canvas and vanish:
+// whatever was asked for, the canvas inside the viewport is the frame's.
+void tst_viewer_GifViewport::viewportStaysExact()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(qsizetype, frameCacheCap);
+    QFETCH(qsizetype, indexBudget);
+    const std::vector<QImage> expected = referenceFrames(bytes);
+    QCOMPARE(expected.size(), size_t(60));
+    GifDecoder gif(frameCacheCap, indexBudget);
+    QVERIFY(gif.loadData(bytes));
+    const QRect views[] = {
+        QRect(10, 8, 20, 14),  QRect(0, 0, 40, 30),  QRect(25, 0, 15, 30), QRect(),
+        QRect(-8, -6, 20, 16), QRect(5, 20, 60, 40), QRect(12, 10, 1, 1),  QRect(0, 0, 4000, 4000)};
+    QRandomGenerator random(5);
+    int step = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (const QRect &view : views) {
+            // In order for a while (later rounds from the caches), then a few seeks.
+            for (int k = 0; k < 25; ++k, ++step) {
+                const int frame = k < 20 ? step % 60 : int(random.bounded(60));
+                gif.setViewport(view);
+                gif.showFrame(frame);
+                const QString diff = differenceWithin(gif.canvas(), expected[size_t(frame)], view);
+                QVERIFY2(diff.isEmpty(), qPrintable(QString("round %1, viewport %2,%3 %4x%5, "
+                                                            "frame %6: %7")
+                                                        .arg(round)
+                                                        .arg(view.x())
+                                                        .arg(view.y())
+                                                        .arg(view.width())
+                                                        .arg(view.height())
+                                                        .arg(frame)
+                                                        .arg(diff)));
+            }
+            // Widening to the whole canvas composes the frame on show again, all of it.
+            const QRect changed = gif.setViewport(QRect(QPoint(0, 0), gif.canvasSize()));
+            QVERIFY(gif.isExact(gif.canvas().rect()));
+            if (!view.contains(gif.canvas().rect()))
+                QCOMPARE(changed, gif.canvas().rect());
+            QCOMPARE(gif.canvas(), expected[size_t(gif.currentFrame())]);
+        }
+    }
+    QVERIFY(gif.stats().indexCacheBytes <= gif.stats().indexCacheBudget);
+}
+
+void tst_viewer_GifViewport::indexCacheEqualsDecoding_data()
+{
+    QTest::addColumn<QString>("path");
+    const QString root = QStringLiteral(QX_TESTDATA) + "/gif";
+    if (!QFileInfo::exists(root + "/MANIFEST.txt"))
+        QSKIP("shared GIF test data is absent");
+    QDirIterator it(root, {"*.gif"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QTest::newRow(qPrintable(QDir(root).relativeFilePath(path))) << path;
+    }
+}
+
+// Every frame of every file of the public suites: a second and third pass served from the
+// index cache, and a pass through a viewport of the middle of the canvas, show what plain
+// decoding shows.
+void tst_viewer_GifViewport::indexCacheEqualsDecoding()
+{
+    QFETCH(QString, path);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const std::vector<QImage> expected = referenceFrames(bytes);
+    GifDecoder gif(0);
+    if (!gif.loadData(bytes)) {
+        QVERIFY(expected.empty());
+        return;
+    }
+    QCOMPARE(size_t(gif.frameCount()), expected.size());
+    const QRect middle(gif.canvasSize().width() / 4, gif.canvasSize().height() / 4,
+                       std::max(1, gif.canvasSize().width() / 2),
+                       std::max(1, gif.canvasSize().height() / 2));
+    for (int pass = 0; pass < 4; ++pass) {
+        const QRect view = pass == 3 ? middle : gif.canvas().rect();
+        gif.setViewport(view);
+        for (int i = 0; i < gif.frameCount(); ++i) {
+            gif.showFrame(i);
+            const QString diff = differenceWithin(gif.canvas(), expected[size_t(i)], view);
+            QVERIFY2(diff.isEmpty(),
+                     qPrintable(QString("pass %1, frame %2: %3").arg(pass).arg(i).arg(diff)));
+        }
+    }
+}
+
+void tst_viewer_GifViewport::laterPassesDecompressNothingWithinBudget()
+{
+    const QByteArray bytes = TestGifs::plainAnimation(QSize(100, 50), 30, true);
+    // All 30 frames fit; then only the first 10 do, and those stay (no eviction).
+    for (const int fitting : {30, 10}) {
+        GifDecoder gif(0, qsizetype(100) * 50 * fitting);
+        QVERIFY(gif.loadData(bytes));
+        for (int i = 0; i < 30; ++i)
+            gif.showFrame(i);
+        const qint64 firstPass = gif.stats().framesDecompressed;
+        QCOMPARE(firstPass, 30);
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int i = 0; i < 30; ++i)
+                gif.showFrame(i);
+        }
+        QCOMPARE(gif.stats().framesDecompressed, firstPass + 2 * (30 - fitting));
+        QCOMPARE(gif.stats().indexCacheBytes, qsizetype(100) * 50 * fitting);
+        // Through a narrower viewport the kept frames still serve.
+        gif.setViewport(QRect(10, 10, 30, 20));
+        const qint64 before = gif.stats().framesDecompressed;
+        for (int i = 0; i < 30; ++i)
+            gif.showFrame(i);
+        QCOMPARE(gif.stats().framesDecompressed, before + (30 - fitting));
+    }
+}
+
+// In a window smaller than the animation, what is painted is exact wherever the widget is
+// moved, and when the whole widget is grabbed.
+void tst_viewer_GifViewport::displayPaintsExactlyWhereverItIsSeen()
+{
+    const QByteArray bytes = TestGifs::mixedAnimation(QSize(120, 90), 12, 3, 4);
+    const std::vector<QImage> expected = referenceFrames(bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.gif");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+
+    QWidget window;
+    window.resize(40, 30);
+    auto *gif = new AniGIF(&window);
+    gif->show();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(gif->LoadFile(path));
+    gif->Stop();
+    for (const QPoint place : {QPoint(0, 0), QPoint(-50, -40), QPoint(-80, -60)}) {
+        gif->move(place);
+        for (const qint16 frame : {qint16(3), qint16(7), qint16(11)}) {
+            gif->setFrame(frame);
+            const QImage seen = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QImage want = expected[size_t(frame)];
+            for (int y = 0; y < seen.height(); ++y) {
+                for (int x = 0; x < seen.width(); ++x) {
+                    const QRgb w = want.pixel(x - place.x(), y - place.y());
+                    const QRgb shown = qAlpha(w) == 0 ? AniGIF::kBackground : w;
+                    QCOMPARE(seen.pixel(x, y), shown | 0xff000000);
+                }
+            }
+        }
+    }
+    const QImage whole = gif->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < whole.height(); ++y) {
+        for (int x = 0; x < whole.width(); ++x) {
+            const QRgb w = expected[11].pixel(x, y);
+            QCOMPARE(whole.pixel(x, y), (qAlpha(w) == 0 ? AniGIF::kBackground : w) | 0xff000000);
+        }
+    }
+}
+
+QTEST_MAIN(tst_viewer_GifViewport)
+#include "tst_viewer_GifViewport.moc"
