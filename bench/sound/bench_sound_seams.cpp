@@ -4,6 +4,7 @@
 // switch on. Each seam is the longest run of near-silence around the place where one pass must
 // end; the 20 seams of each format are printed as median and maximum.
 #include "MediaLayer.h"
+#include "PulseNullSink.h"
 #include "SoundWatch.h"
 #include "TestMedia.h"
 #include "mdlSound.h"
@@ -12,7 +13,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
@@ -28,50 +28,6 @@ constexpr int repeats = 20;
 constexpr int rate = 44100;
 // Below this on both channels a frame counts as silent (the sounds play at 0.1 to 0.5).
 constexpr float silence = 0.01f;
-
-class Helpers
-{
-public:
-    explicit Helpers(const QString &dir) : m_dir(dir) {}
-    ~Helpers()
-    {
-        while (!m_processes.empty()) {
-            QProcess *p = m_processes.back().get();
-            p->terminate();
-            if (!p->waitForFinished(10000)) {
-                p->kill();
-                p->waitForFinished(10000);
-            }
-            m_processes.pop_back();
-        }
-    }
-    QString server() const { return QStringLiteral("unix:") + m_dir + QStringLiteral("/native"); }
-    QProcess *start(const QString &program, const QStringList &arguments)
-    {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), m_dir);
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir);
-        env.insert(QStringLiteral("PULSE_SERVER"), server());
-        process->setProcessEnvironment(env);
-        process->setWorkingDirectory(m_dir);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->setStandardOutputFile(QProcess::nullDevice());
-        process->start(program, arguments);
-        process->waitForStarted(30000);
-        m_processes.push_back(std::move(process));
-        return m_processes.back().get();
-    }
-    void stop(QProcess *p)
-    {
-        p->terminate();
-        p->waitForFinished(30000);
-    }
-
-private:
-    QString m_dir;
-    std::vector<std::unique_ptr<QProcess>> m_processes;
-};
 
 // The seams in a recording of passes of `passFrames` each, in milliseconds.
 // `inside` gets the longest quiet run within the passes (20 ms from either end), which shows
@@ -132,31 +88,20 @@ std::vector<double> seams(const QString &recording, std::int64_t passFrames, dou
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    for (const char *tool : {"pulseaudio", "pacat", "parecord"}) {
-        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()) {
-            std::printf("%s is not installed (scripts/setup installs pulseaudio and "
-                        "pulseaudio-utils): no figures\n",
-                        tool);
-            return 0;
-        }
+    const QString missing = PulseNullSink::missingTool();
+    if (!missing.isEmpty()) {
+        std::printf("%s is not installed (scripts/setup installs pulseaudio and "
+                    "pulseaudio-utils): no figures\n",
+                    qPrintable(missing));
+        return 0;
     }
     QTemporaryDir dir;
     const auto path = [&](const char *name) { return dir.filePath(QLatin1String(name)); };
-    Helpers helpers(dir.path());
-    helpers.start(
-        QStringLiteral("pulseaudio"),
-        {"--daemonize=no", "--system=false", "--exit-idle-time=-1", "-n", "--use-pid-file=no",
-         "--enable-memfd=no", "--log-level=error",
-         "--load=module-null-sink sink_name=nullsink rate=44100 channels=2",
-         "--load=module-native-protocol-unix auth-anonymous=1 socket=" + dir.filePath("native")});
-    QElapsedTimer wait;
-    wait.start();
-    while (!QFile::exists(dir.filePath("native")) && wait.elapsed() < 60000)
-        QThread::msleep(20);
-    // One silent stream keeps the sink running, so that playback starts without delay.
-    helpers.start(QStringLiteral("pacat"), {"--playback", "--raw", "/dev/zero"});
-    qputenv("PULSE_SERVER", helpers.server().toLocal8Bit());
-    qputenv("SDL_AUDIODRIVER", "pulseaudio");
+    PulseNullSink sink;
+    if (!sink.isRunning()) {
+        std::printf("the PulseAudio server did not start: no figures\n");
+        return 1;
+    }
 
     struct Media
     {
@@ -185,13 +130,11 @@ int main(int argc, char **argv)
                 "each seam (ms)");
     for (const Media &m : media) {
         const QString recording = m.path + QStringLiteral(".rec.wav");
-        QProcess *recorder =
-            helpers.start(QStringLiteral("parecord"),
-                          {"--latency-msec=20", "--device=nullsink.monitor", "--file-format=wav",
-                           "--channels=2", "--rate=44100", recording});
-        wait.restart();
-        while (QFile(recording).size() <= 44 && wait.elapsed() < 60000)
-            QThread::msleep(20);
+        QProcess *recorder = sink.record(recording);
+        if (!recorder) {
+            std::printf("%-16s %12s\n", m.label, "no recording");
+            continue;
+        }
 
         layer.setRepeat(true);
         SoundWatch watch(sound);
@@ -199,7 +142,7 @@ int main(int argc, char **argv)
         const std::int32_t lengthMs = sound.SoundLength();
         if (lengthMs <= 0) {
             std::printf("%-16s %12s\n", m.label, "does not open");
-            helpers.stop(recorder);
+            PulseNullSink::stopRecording(recorder);
             continue;
         }
         int restarts = 0;
@@ -219,7 +162,7 @@ int main(int argc, char **argv)
         }
         sound.SoundCloseAll();
         QThread::msleep(500); // the device's buffer drains into the sink
-        helpers.stop(recorder);
+        PulseNullSink::stopRecording(recorder);
 
         double inside = 0;
         std::vector<double> s = seams(recording, std::int64_t(lengthMs) * rate / 1000, inside);

@@ -1,9 +1,8 @@
 #include "MediaLayer.h"
+#include "PulseNullSink.h"
 #include "TestMedia.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -28,13 +27,8 @@ private slots:
     void soundReachesTheSink();
 
 private:
-    // Starts a helper process with the server's address; stopped again by stopAll().
-    QProcess *startHelper(const QString &program, const QStringList &arguments);
-    void stopAll();
-
     QTemporaryDir m_dir;
-    std::vector<std::unique_ptr<QProcess>> m_processes;
-    QString m_server;
+    std::unique_ptr<PulseNullSink> m_sink;
 };
 
 namespace {
@@ -79,61 +73,15 @@ std::optional<Sounding> soundingSpan(const QString &path, float threshold)
 
 } // namespace
 
-QProcess *tst_sound_PlaybackOnPulse::startHelper(const QString &program, const QStringList &arguments)
-{
-    auto process = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), m_dir.path());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
-    env.insert(QStringLiteral("PULSE_SERVER"), m_server);
-    process->setProcessEnvironment(env);
-    process->setWorkingDirectory(m_dir.path());
-    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->setStandardOutputFile(QProcess::nullDevice());
-    process->start(program, arguments);
-    process->waitForStarted(30000);
-    m_processes.push_back(std::move(process));
-    return m_processes.back().get();
-}
-
-// Asks each process to end, newest first, and kills those that do not.
-void tst_sound_PlaybackOnPulse::stopAll()
-{
-    while (!m_processes.empty()) {
-        QProcess *p = m_processes.back().get();
-        if (p->state() != QProcess::NotRunning) {
-            p->terminate();
-            if (!p->waitForFinished(10000)) {
-                p->kill();
-                p->waitForFinished(10000);
-            }
-        }
-        m_processes.pop_back();
-    }
-}
-
 void tst_sound_PlaybackOnPulse::initTestCase()
 {
-    for (const char *tool : {"pulseaudio", "pacat", "parecord"}) {
-        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-            QSKIP(qPrintable(QStringLiteral("%1 is not installed; scripts/setup installs "
-                                            "pulseaudio and pulseaudio-utils")
-                                 .arg(QLatin1String(tool))));
-    }
+    const QString missing = PulseNullSink::missingTool();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing + " is not installed; scripts/setup installs pulseaudio and "
+                                   "pulseaudio-utils"));
     QVERIFY(m_dir.isValid());
-    const QString socket = m_dir.filePath(QStringLiteral("native"));
-    m_server = QStringLiteral("unix:") + socket;
-    startHelper(QStringLiteral("pulseaudio"),
-                {"--daemonize=no", "--system=false", "--exit-idle-time=-1", "-n",
-                 "--use-pid-file=no", "--enable-memfd=no", "--log-level=error",
-                 "--load=module-null-sink sink_name=nullsink rate=44100 channels=2",
-                 "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket});
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 60000);
-    // One silent stream keeps the sink running, so that playback starts without delay.
-    startHelper(QStringLiteral("pacat"), {"--playback", "--raw", "/dev/zero"});
-
-    qputenv("PULSE_SERVER", m_server.toLocal8Bit());
-    qputenv("SDL_AUDIODRIVER", "pulseaudio");
+    m_sink = std::make_unique<PulseNullSink>();
+    QVERIFY(m_sink->isRunning());
     const int rate = 44100;
     QVERIFY(TestMedia::writeTone(m_dir.filePath("tone.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate,
                                  2, rate * 3 / 2));
@@ -141,7 +89,7 @@ void tst_sound_PlaybackOnPulse::initTestCase()
 
 void tst_sound_PlaybackOnPulse::cleanupTestCase()
 {
-    stopAll();
+    m_sink.reset();
 }
 
 void tst_sound_PlaybackOnPulse::soundReachesTheSink_data()
@@ -158,11 +106,8 @@ void tst_sound_PlaybackOnPulse::soundReachesTheSink()
 {
     QFETCH(QString, file);
     const QString recording = m_dir.filePath(QFileInfo(file).fileName() + ".rec.wav");
-    QProcess *recorder =
-        startHelper(QStringLiteral("parecord"),
-                    {"--latency-msec=20", "--device=nullsink.monitor", "--file-format=wav",
-                     "--channels=2", "--rate=44100", recording});
-    QTRY_VERIFY_WITH_TIMEOUT(QFile(recording).size() > 44, 60000);
+    QProcess *recorder = m_sink->record(recording);
+    QVERIFY(recorder);
 
     {
         MediaLayer layer;
@@ -176,8 +121,7 @@ void tst_sound_PlaybackOnPulse::soundReachesTheSink()
         QThread::msleep(500); // let the device's buffer drain into the sink
         layer.send(QStringLiteral("close all"));
     }
-    recorder->terminate();
-    QVERIFY(recorder->waitForFinished(30000));
+    QVERIFY(PulseNullSink::stopRecording(recorder));
 
     const auto span = soundingSpan(recording, 0.05f);
     QVERIFY2(span, "nothing was heard at the sink");
