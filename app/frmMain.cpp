@@ -193,12 +193,12 @@ frmMain::~frmMain() = default;
 void frmMain::Form_Load()
 {
     animationList->loadList();
-    viewer->Form_Load();
+    viewer->setStartValues();
 }
 
 void frmMain::Form_Activate()
 {
-    viewer->Form_Activate();
+    viewer->showCommandLineAnimation();
 }
 
 bool frmMain::chooseFile(const QString &initDir, const QString &title, const QString &filter,
@@ -206,7 +206,6 @@ bool frmMain::chooseFile(const QString &initDir, const QString &title, const QSt
 {
     CDialog->InitDir = initDir;
     CDialog->DialogTitle = title;
-    CDialog->Flags = 4;
     CDialog->Filter = filter;
     if (!CDialog->ShowOpen())
         return false;
@@ -242,7 +241,6 @@ void frmMain::connectViewer()
     c.im1 = im1;
     c.Sh1 = Sh1;
     c.Sh2 = Sh2;
-    c.q = q;
     c.q1 = q1;
     c.chooseFile = [this](const QString &initDir, const QString &title, const QString &filter,
                           QString &fileName) {
@@ -255,27 +253,27 @@ void frmMain::connectViewer()
     c.commandLine = ViewerFormulas::commandLineText(QCoreApplication::arguments());
     viewer = new AnimationViewer(c, this);
     transport = new TransportButtons({AniGIF, im1, lb2, Image3, Image4, Image5, Image6, Image7,
-                                      [v = viewer] { v->AniGIF_FrameChanged(); }},
+                                      [v = viewer] { v->frameChanged(); }},
                                      this);
 
-    connect(AniGIF, &AniGIF::FrameChanged, viewer, &AnimationViewer::AniGIF_FrameChanged);
+    connect(AniGIF, &AniGIF::FrameChanged, viewer, &AnimationViewer::frameChanged);
     connect(FileList, &QTreeWidget::itemClicked, viewer, &AnimationViewer::setClickedItem);
-    connect(FileList, &QTreeWidget::itemDoubleClicked, viewer, &AnimationViewer::FileList_DblClick);
-    connect(Image2, &ImageControl::clicked, viewer, &AnimationViewer::Image2_Click);
-    connect(Image8, &ImageControl::clicked, viewer, &AnimationViewer::Image8_Click);
-    connect(Image9, &ImageControl::clicked, viewer, &AnimationViewer::Image9_Click);
+    connect(FileList, &QTreeWidget::itemDoubleClicked, viewer, &AnimationViewer::showClickedRow);
+    connect(Image2, &ImageControl::clicked, viewer, &AnimationViewer::chooseAnimation);
+    connect(Image8, &ImageControl::clicked, viewer, &AnimationViewer::toggleRepeat);
+    connect(Image9, &ImageControl::clicked, viewer, &AnimationViewer::togglePlayList);
     for (int i = 0; i < int(q1.size()); ++i)
-        connect(q1[i], &QAction::triggered, viewer, [this, i] { viewer->q1_Click(i); });
+        connect(q1[i], &QAction::triggered, viewer, [this, i] { viewer->choosePasses(i); });
     connect(animationList, &AnimationList::folderDialogClosed, this, &frmMain::Form_Activate);
 
     const std::pair<ImageControl *,
                     std::pair<void (TransportButtons::*)(), void (TransportButtons::*)()>>
         buttons[] = {
-            {Image3, {&TransportButtons::Image3_MouseDown, &TransportButtons::Image3_MouseUp}},
-            {Image4, {&TransportButtons::Image4_MouseDown, &TransportButtons::Image4_MouseUp}},
-            {Image5, {&TransportButtons::Image5_MouseDown, &TransportButtons::Image5_MouseUp}},
-            {Image6, {&TransportButtons::Image6_MouseDown, &TransportButtons::Image6_MouseUp}},
-            {Image7, {&TransportButtons::Image7_MouseDown, &TransportButtons::Image7_MouseUp}},
+            {Image3, {&TransportButtons::stopPressed, &TransportButtons::stopReleased}},
+            {Image4, {&TransportButtons::playPressed, &TransportButtons::playReleased}},
+            {Image5, {&TransportButtons::nextPressed, &TransportButtons::nextReleased}},
+            {Image6, {&TransportButtons::previousPressed, &TransportButtons::previousReleased}},
+            {Image7, {&TransportButtons::pausePressed, &TransportButtons::pauseReleased}},
         };
     for (const auto &[button, handlers] : buttons) {
         connect(button, &ImageControl::mousePressed, transport, handlers.first);
@@ -291,8 +289,8 @@ void frmMain::connectSound()
     };
     soundPanel = new SoundPanel({lblSnd, im2, Sh3, Timer1}, chooser,
                                 QCoreApplication::applicationDirPath(), this);
-    connect(Image10, &ImageControl::clicked, soundPanel, &SoundPanel::Image10_Click);
-    connect(Image22, &ImageControl::clicked, soundPanel, &SoundPanel::Image22_Click);
+    connect(Image10, &ImageControl::clicked, soundPanel, &SoundPanel::chooseSound);
+    connect(Image22, &ImageControl::clicked, soundPanel, &SoundPanel::toggleRepeat);
     closeAllSounds = [this] { soundPanel->SoundCloseAll(); };
 }
 
@@ -629,7 +627,7 @@ void frmMain::dropFiles(const QList<QUrl> &urls)
 {
     const DroppedFiles::Contents contents = DroppedFiles::sort(urls);
     if (!contents.sound.isEmpty()) {
-        soundPanel->chooseSound(contents.sound);
+        soundPanel->playSound(contents.sound);
         return;
     }
     for (const QString &path : contents.animations)

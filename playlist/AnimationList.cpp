@@ -81,11 +81,9 @@ void AnimationList::rowClicked(QTreeWidgetItem *item)
 {
     if (!m_fileList || !item || item->treeWidget() != m_fileList)
         return;
-    m_clickedItem = FileListRows::rowData(item);
     m_clickedIndex = m_fileList->indexFromItem(item);
-    m_hasClickedItem = true;
     if (m_lblAnim)
-        m_lblAnim->setText(QStringLiteral("anim: ") + m_clickedItem.caption);
+        m_lblAnim->setText(QStringLiteral("anim: ") + FileListRows::rowData(item).caption);
 }
 
 // One pass: the selected rows are marked from the selection's ranges, then all rows are taken out

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "ListFileLocation.h"
-#include "ListRow.h"
 
 #include <QObject>
 #include <QPersistentModelIndex>
@@ -61,10 +60,8 @@ public:
 
     bool isListShown() const;
 
-    // The row clicked last, as it was then: it stays when the row is removed.
-    bool hasClickedItem() const { return m_hasClickedItem; }
-    ListRow clickedItem() const { return m_clickedItem; }
-    // Its row number now, or 0 when it has been removed (or nothing was clicked).
+    // The number of the row clicked last, now; 0 when it has been removed (or nothing was
+    // clicked).
     int clickedRowNumber() const;
 
 public slots:
@@ -98,7 +95,5 @@ private:
     // The lines the list file holds, as last read or written.
     QList<QByteArray> m_fileLines;
 
-    bool m_hasClickedItem = false;
-    ListRow m_clickedItem;
     QPersistentModelIndex m_clickedIndex;
 };

@@ -5,9 +5,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QLabel>
-#include <QMenu>
 #include <QTreeWidget>
 #include <limits>
 
@@ -21,7 +19,7 @@ AnimationViewer::AnimationViewer(const Controls &controls, QObject *parent)
       m_frameInnerOrigin(controls.frameInnerOrigin), m_display(controls.display),
       m_lb1(controls.lb1), m_lb2(controls.lb2), m_Label3(controls.Label3),
       m_Label4(controls.Label4), m_lblAnim(controls.lblAnim), m_im1(controls.im1),
-      m_Sh1(controls.Sh1), m_Sh2(controls.Sh2), m_q(controls.q), m_chooseFile(controls.chooseFile),
+      m_Sh1(controls.Sh1), m_Sh2(controls.Sh2), m_chooseFile(controls.chooseFile),
       m_executableDir(controls.executableDir), m_commandLine(controls.commandLine),
       m_letMessagesRun(controls.letMessagesRun), m_loadReport(controls.loadReport)
 {
@@ -34,7 +32,7 @@ int AnimationViewer::clickedRowNumber() const
     return m_clickedItem.isValid() ? m_clickedItem.row() + 1 : 0;
 }
 
-void AnimationViewer::Form_Load()
+void AnimationViewer::setStartValues()
 {
     if (m_display)
         m_display->setLoops(1);
@@ -42,7 +40,7 @@ void AnimationViewer::Form_Load()
         m_q1[0]->setChecked(true);
 }
 
-void AnimationViewer::Form_Activate()
+void AnimationViewer::showCommandLineAnimation()
 {
     if (m_commandLine.isEmpty())
         return;
@@ -62,7 +60,7 @@ void AnimationViewer::setClickedItem(QTreeWidgetItem *item)
     m_clickedItem = m_fileList->indexFromItem(item);
 }
 
-void AnimationViewer::FileList_DblClick()
+void AnimationViewer::showClickedRow()
 {
     if (!m_fileList || clickedRowNumber() == 0)
         return;
@@ -86,7 +84,7 @@ void AnimationViewer::FileList_DblClick()
         m_currentIndex = qint16(shownRow);
 }
 
-void AnimationViewer::Image2_Click()
+void AnimationViewer::chooseAnimation()
 {
     if (!m_chooseFile)
         return;
@@ -103,7 +101,7 @@ void AnimationViewer::Image2_Click()
     showAnimation(fileName);
 }
 
-void AnimationViewer::CentreDisplay()
+void AnimationViewer::centreDisplay()
 {
     if (!m_frame || !m_display)
         return;
@@ -117,7 +115,7 @@ void AnimationViewer::CentreDisplay()
 // (when more than one is asked for) and, once the passes are done and the play-list switch is
 // on, the next row of the list. Reaching or passing the pass count both count as done, so a
 // count lowered in the menu below the passes already made still moves on.
-void AnimationViewer::AniGIF_FrameChanged()
+void AnimationViewer::frameChanged()
 {
     if (!m_display)
         return;
@@ -175,13 +173,13 @@ void AnimationViewer::advanceToNextRow()
     setLabel(m_lb1, m_display->FrameCount());
     if (!letMessagesRun(3))
         return;
-    CentreDisplay();
+    centreDisplay();
     if (!letMessagesRun(3) || !m_display)
         return;
     m_display->Play();
 }
 
-void AnimationViewer::Image8_Click()
+void AnimationViewer::toggleRepeat()
 {
     if (!m_Sh1)
         return;
@@ -198,7 +196,7 @@ void AnimationViewer::Image8_Click()
     }
 }
 
-void AnimationViewer::Image9_Click()
+void AnimationViewer::togglePlayList()
 {
     if (!m_Sh2)
         return;
@@ -219,7 +217,7 @@ void AnimationViewer::Image9_Click()
     }
 }
 
-void AnimationViewer::q1_Click(int index)
+void AnimationViewer::choosePasses(int index)
 {
     if (index < 0 || index >= int(m_q1.size()))
         return;
@@ -237,12 +235,6 @@ void AnimationViewer::q1_Click(int index)
         return;
     m_display->setLoops(passes);
     setLabel(m_Label3, m_display->Loops());
-}
-
-void AnimationViewer::Image21_Click()
-{
-    if (m_q)
-        m_q->popup(QCursor::pos());
 }
 
 // Returns false when the viewer was deleted while the messages ran.
@@ -265,11 +257,11 @@ AnimationViewer::Shown AnimationViewer::showAnimation(const QString &path)
         return Shown::NotLoaded;
     setLabel(m_lb1, m_display->FrameCount());
     // Centred before it shows, so it is never drawn at its old place first.
-    CentreDisplay();
+    centreDisplay();
     m_display->show();
     if (!letMessagesRun(3))
         return Shown::ViewerGone;
-    CentreDisplay();
+    centreDisplay();
     return letMessagesRun(3) ? Shown::Yes : Shown::ViewerGone;
 }
 

@@ -11,7 +11,6 @@
 class AniGIF;
 class QAction;
 class QLabel;
-class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
@@ -58,7 +57,6 @@ public:
         QWidget *im1 = nullptr;    // progress marker
         QWidget *Sh1 = nullptr;    // repeat switch
         QWidget *Sh2 = nullptr;    // play-list switch
-        QMenu *q = nullptr;        // pass-count menu
         std::array<QAction *, 6> q1{};
 
         FileChooser chooseFile;
@@ -87,27 +85,25 @@ public:
 
 public slots:
     // Start values once the list is read: one pass, menu entry "1" ticked.
-    void Form_Load();
+    void setStartValues();
     // The main window became active: shows the command line's animation, if any, every time.
-    void Form_Activate();
+    void showCommandLineAnimation();
     // The list's row click: the row the double click will show.
     void setClickedItem(QTreeWidgetItem *item);
     // The list's double click: shows the row clicked last, in place of the list.
-    void FileList_DblClick();
+    void showClickedRow();
     // The eject button: shows an animation chosen in the file dialog.
-    void Image2_Click();
+    void chooseAnimation();
     // Centres the display in the frame.
-    void CentreDisplay();
+    void centreDisplay();
     // The display showed another frame (also run by the frame-step buttons).
-    void AniGIF_FrameChanged();
+    void frameChanged();
     // The repeat switch.
-    void Image8_Click();
+    void toggleRepeat();
     // The play-list switch.
-    void Image9_Click();
+    void togglePlayList();
     // Entry `index` (0 .. 5) of the pass-count menu.
-    void q1_Click(int index);
-    // The "ML" button: the pass-count menu at the pointer.
-    void Image21_Click();
+    void choosePasses(int index);
 
 private:
     enum class Shown
@@ -132,7 +128,6 @@ private:
     QPointer<AniGIF> m_display;
     QPointer<QLabel> m_lb1, m_lb2, m_Label3, m_Label4, m_lblAnim;
     QPointer<QWidget> m_im1, m_Sh1, m_Sh2;
-    QPointer<QMenu> m_q;
     std::array<QPointer<QAction>, 6> m_q1;
     FileChooser m_chooseFile;
     QString m_executableDir;

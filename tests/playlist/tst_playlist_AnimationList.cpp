@@ -322,7 +322,6 @@ void tst_playlist_AnimationList::rowClick()
                      &AnimationList::rowClicked);
     main.list->toggleList();
     main.showWindow();
-    QVERIFY(!main.list->hasClickedItem());
     QCOMPARE(main.list->clickedRowNumber(), 0);
 
     QSignalSpy clicks(main.fileList, &QTreeWidget::itemClicked);
@@ -331,8 +330,6 @@ void tst_playlist_AnimationList::rowClick()
                       main.fileList->visualItemRect(second).center());
     QCOMPARE(clicks.count(), 1);
     QCOMPARE(main.lblAnim->text(), QStringLiteral("anim: cat"));
-    QVERIFY(main.list->hasClickedItem());
-    QCOMPARE(main.list->clickedItem(), (ListRow{"cat", "0.5 kb", cat}));
     QCOMPARE(main.list->clickedRowNumber(), 2);
     QCOMPARE(FileBytes::read(main.listPath), (m_gifs + "/a.gif\r\n" + cat + "\r\n").toUtf8());
     QVERIFY(main.list->isListShown());
@@ -422,14 +419,12 @@ void tst_playlist_AnimationList::removeKeepsClickedItem()
     main.list->rowClicked(FileListRows::row(main.fileList, 5));
     main.select({2, 4});
     main.list->removeSelected();
-    QCOMPARE(main.list->clickedItem(), (ListRow{"row5", "", "/g/5.gif"}));
     QCOMPARE(main.list->clickedRowNumber(), 3);
 
     main.list->rowClicked(FileListRows::row(main.fileList, 2));
     QCOMPARE(main.lblAnim->text(), QStringLiteral("anim: row3"));
     main.select({2});
     main.list->removeSelected();
-    QCOMPARE(main.list->clickedItem(), (ListRow{"row3", "", "/g/3.gif"}));
     QCOMPARE(main.list->clickedRowNumber(), 0);
     QCOMPARE(main.lblAnim->text(), QStringLiteral("anim: row3"));
     QCOMPARE(main.captions(), (QStringList{"row1", "row5"}));

@@ -89,7 +89,6 @@ ViewerFixture::ViewerFixture(const QString &commandLine, std::function<void()> l
     controls.im1 = im1;
     controls.Sh1 = Sh1;
     controls.Sh2 = Sh2;
-    controls.q = q;
     controls.q1 = q1;
     controls.executableDir = QStringLiteral("/opt/quorbanex");
     controls.commandLine = commandLine;
@@ -112,32 +111,32 @@ ViewerFixture::ViewerFixture(const QString &commandLine, std::function<void()> l
     buttons.Image5 = Image5;
     buttons.Image6 = Image6;
     buttons.Image7 = Image7;
-    buttons.frameChanged = [v = viewer] { v->AniGIF_FrameChanged(); };
+    buttons.frameChanged = [v = viewer] { v->frameChanged(); };
     transport = new TransportButtons(buttons, window.get());
 
     // The main window's wiring.
-    QObject::connect(display, &AniGIF::FrameChanged, viewer, &AnimationViewer::AniGIF_FrameChanged);
+    QObject::connect(display, &AniGIF::FrameChanged, viewer, &AnimationViewer::frameChanged);
     QObject::connect(FileList, &QTreeWidget::itemClicked, viewer, &AnimationViewer::setClickedItem);
     QObject::connect(FileList, &QTreeWidget::itemDoubleClicked, viewer,
-                     &AnimationViewer::FileList_DblClick);
+                     &AnimationViewer::showClickedRow);
     for (int i = 0; i < 6; ++i)
         QObject::connect(q1[size_t(i)], &QAction::triggered, viewer,
-                         [v = viewer, i] { v->q1_Click(i); });
+                         [v = viewer, i] { v->choosePasses(i); });
     const std::pair<PressButton *,
                     std::pair<void (TransportButtons::*)(), void (TransportButtons::*)()>>
         presses[] = {
-            {Image3, {&TransportButtons::Image3_MouseDown, &TransportButtons::Image3_MouseUp}},
-            {Image4, {&TransportButtons::Image4_MouseDown, &TransportButtons::Image4_MouseUp}},
-            {Image5, {&TransportButtons::Image5_MouseDown, &TransportButtons::Image5_MouseUp}},
-            {Image6, {&TransportButtons::Image6_MouseDown, &TransportButtons::Image6_MouseUp}},
-            {Image7, {&TransportButtons::Image7_MouseDown, &TransportButtons::Image7_MouseUp}},
+            {Image3, {&TransportButtons::stopPressed, &TransportButtons::stopReleased}},
+            {Image4, {&TransportButtons::playPressed, &TransportButtons::playReleased}},
+            {Image5, {&TransportButtons::nextPressed, &TransportButtons::nextReleased}},
+            {Image6, {&TransportButtons::previousPressed, &TransportButtons::previousReleased}},
+            {Image7, {&TransportButtons::pausePressed, &TransportButtons::pauseReleased}},
         };
     for (const auto &[button, handlers] : presses) {
         QObject::connect(button, &PressButton::mousePressed, transport, handlers.first);
         QObject::connect(button, &PressButton::mouseReleased, transport, handlers.second);
     }
 
-    viewer->Form_Load();
+    viewer->setStartValues();
     window->show();
 }
 
@@ -166,13 +165,13 @@ QTreeWidgetItem *ViewerFixture::addRow(const QString &path)
 void ViewerFixture::doubleClickRow(int number)
 {
     viewer->setClickedItem(FileList->topLevelItem(number - 1));
-    viewer->FileList_DblClick();
+    viewer->showClickedRow();
 }
 
 void ViewerFixture::showFrame(int frame)
 {
     display->setFrame(qint16(frame));
-    viewer->AniGIF_FrameChanged();
+    viewer->frameChanged();
 }
 
 void ViewerFixture::playPasses(int passes)
