@@ -4,12 +4,13 @@
 #include "AnimationList.h"
 #include "AnimationViewer.h"
 #include "CommonDialog.h"
+#include "DisplayName.h"
 #include "DroppedFiles.h"
 #include "FileListRows.h"
 #include "ImageControl.h"
-#include "ListRowText.h"
 #include "OpenFailureNote.h"
 #include "PictureBox.h"
+#include "PlayList.h"
 #include "ShapeDot.h"
 #include "SkinFonts.h"
 #include "SkinLabel.h"
@@ -18,11 +19,11 @@
 #include "SoundPanel.h"
 #include "TransportButtons.h"
 #include "ViewerFormulas.h"
+#include "ViewerWiring.h"
 #include "WholePixelInput.h"
 
 #include <QApplication>
 #include <QDropEvent>
-#include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -120,9 +121,6 @@ constexpr char HandProperty[] = "hand";
 constexpr QColor CounterColour{0, 128, 0};
 constexpr QColor CaptionColour{128, 128, 255};
 constexpr QColor DotColour{0, 255, 0};
-constexpr QColor ListTextColour{0, 255, 255};
-constexpr QColor ListHeaderColour{28, 40, 92};
-constexpr int ListMinimumColumnWidth = 24;
 
 QString arrayName(const char *name, int index)
 {
@@ -216,7 +214,7 @@ bool frmMain::chooseFile(const QString &initDir, const QString &title, const QSt
 void frmMain::connectList()
 {
     animationList = new AnimationList(
-        {FileList, lblAnim, [this](bool visible) { AniGIF->setVisible(visible); }, {}},
+        {playList, lblAnim, [this](bool visible) { AniGIF->setVisible(visible); }, {}},
         ListFileLocation::forThisProgram(), this);
     connect(Image11, &ImageControl::clicked, animationList, &AnimationList::toggleList);
     connect(Image12, &ImageControl::clicked, animationList, &AnimationList::addFolder);
@@ -229,7 +227,7 @@ void frmMain::connectList()
 void frmMain::connectViewer()
 {
     AnimationViewer::Controls c;
-    c.fileList = FileList;
+    c.playList = playList;
     c.frame = Picture1;
     c.frameInnerOrigin = Picture1->innerRect().topLeft();
     c.display = AniGIF;
@@ -251,34 +249,11 @@ void frmMain::connectViewer()
     };
     c.executableDir = QCoreApplication::applicationDirPath();
     c.commandLine = ViewerFormulas::commandLineText(QCoreApplication::arguments());
-    viewer = new AnimationViewer(c, this);
-    transport = new TransportButtons({AniGIF, im1, lb2, Image3, Image4, Image5, Image6, Image7,
-                                      [v = viewer] { v->frameChanged(); }},
-                                     this);
-
-    connect(AniGIF, &AniGIF::FrameChanged, viewer, &AnimationViewer::frameChanged);
-    connect(FileList, &QTreeWidget::itemClicked, viewer, &AnimationViewer::setClickedItem);
-    connect(FileList, &QTreeWidget::itemDoubleClicked, viewer, &AnimationViewer::showClickedRow);
-    connect(Image2, &ImageControl::clicked, viewer, &AnimationViewer::chooseAnimation);
-    connect(Image8, &ImageControl::clicked, viewer, &AnimationViewer::toggleRepeat);
-    connect(Image9, &ImageControl::clicked, viewer, &AnimationViewer::togglePlayList);
-    for (int i = 0; i < int(q1.size()); ++i)
-        connect(q1[i], &QAction::triggered, viewer, [this, i] { viewer->choosePasses(i); });
+    const ViewerWiring::Made made = ViewerWiring::make<ImageControl>(
+        c, {Image2, Image8, Image9, Image3, Image4, Image5, Image6, Image7}, this);
+    viewer = made.viewer;
+    transport = made.transport;
     connect(animationList, &AnimationList::folderDialogClosed, this, &frmMain::Form_Activate);
-
-    const std::pair<ImageControl *,
-                    std::pair<void (TransportButtons::*)(), void (TransportButtons::*)()>>
-        buttons[] = {
-            {Image3, {&TransportButtons::stopPressed, &TransportButtons::stopReleased}},
-            {Image4, {&TransportButtons::playPressed, &TransportButtons::playReleased}},
-            {Image5, {&TransportButtons::nextPressed, &TransportButtons::nextReleased}},
-            {Image6, {&TransportButtons::previousPressed, &TransportButtons::previousReleased}},
-            {Image7, {&TransportButtons::pausePressed, &TransportButtons::pauseReleased}},
-        };
-    for (const auto &[button, handlers] : buttons) {
-        connect(button, &ImageControl::mousePressed, transport, handlers.first);
-        connect(button, &ImageControl::mouseReleased, transport, handlers.second);
-    }
 }
 
 void frmMain::connectSound()
@@ -449,36 +424,9 @@ void frmMain::createFrame()
     FileList->setObjectName(QStringLiteral("FileList"));
     FileList->resize(484, 322);
     placeInFrame(FileList, 0, 0);
-    // Left to itself the header measures its font for the narrowest a column may be, which would
-    // load the font database before the window is first shown.
-    FileList->header()->setMinimumSectionSize(ListMinimumColumnWidth);
-    FileList->setColumnCount(2);
-    FileList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size")});
-    FileList->setColumnWidth(0, 300);
-    FileList->setColumnWidth(1, 180);
-    FileList->header()->setStretchLastSection(false);
-    FileList->header()->setSectionsMovable(false);
-    FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    FileList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    FileList->setSortingEnabled(false);
-    FileList->setRootIsDecorated(false);
-    FileList->setItemsExpandable(false);
-    FileList->setUniformRowHeights(true);
-    FileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    FileList->setFrameShape(QFrame::NoFrame);
-    QPalette listPalette = FileList->palette();
-    for (auto role : {QPalette::Base, QPalette::Window, QPalette::AlternateBase})
-        listPalette.setColor(role, DisplayBackColor);
-    listPalette.setColor(QPalette::Text, ListTextColour);
-    listPalette.setColor(QPalette::WindowText, ListTextColour);
-    FileList->setPalette(listPalette);
-    // The column header in the deck's colours rather than the desktop's light grey.
-    QPalette headerPalette = FileList->header()->palette();
-    headerPalette.setColor(QPalette::Button, ListHeaderColour);
-    headerPalette.setColor(QPalette::Window, ListHeaderColour);
-    headerPalette.setColor(QPalette::ButtonText, ListTextColour);
-    FileList->header()->setPalette(headerPalette);
+    FileListRows::applyLook(FileList);
     FileList->hide();
+    playList = new PlayList(FileList, this);
 }
 
 void frmMain::createHotSpots()
@@ -631,5 +579,5 @@ void frmMain::dropFiles(const QList<QUrl> &urls)
         return;
     }
     for (const QString &path : contents.animations)
-        FileListRows::addListRow(FileList, ListRowText::displayName(path), path);
+        FileListRows::addListRow(FileList, DisplayName::of(path), path);
 }

@@ -1,7 +1,7 @@
 #include "SoundPanel.h"
 
 #include "DeferredMediaLayer.h"
-#include "ListRowText.h"
+#include "DisplayName.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,7 +47,7 @@ SoundPanel::~SoundPanel() = default;
 // in half.
 std::optional<QString> SoundPanel::displayName(const QString &path)
 {
-    return ListRowText::displayNameIfAny(path);
+    return DisplayName::ifAny(path);
 }
 
 QString SoundPanel::initialFolder() const

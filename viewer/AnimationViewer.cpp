@@ -1,6 +1,7 @@
 #include "AnimationViewer.h"
 
 #include "AniGIF.h"
+#include "PlayList.h"
 #include "ViewerFormulas.h"
 
 #include <QAction>
@@ -9,13 +10,8 @@
 #include <QTreeWidget>
 #include <limits>
 
-namespace {
-// Full path of a list row: data of its first column.
-constexpr int kFullPathRole = Qt::UserRole;
-} // namespace
-
 AnimationViewer::AnimationViewer(const Controls &controls, QObject *parent)
-    : QObject(parent), m_fileList(controls.fileList), m_frame(controls.frame),
+    : QObject(parent), m_playList(controls.playList), m_frame(controls.frame),
       m_frameInnerOrigin(controls.frameInnerOrigin), m_display(controls.display),
       m_lb1(controls.lb1), m_lb2(controls.lb2), m_Label3(controls.Label3),
       m_Label4(controls.Label4), m_lblAnim(controls.lblAnim), m_im1(controls.im1),
@@ -25,11 +21,6 @@ AnimationViewer::AnimationViewer(const Controls &controls, QObject *parent)
 {
     for (size_t i = 0; i < m_q1.size(); ++i)
         m_q1[i] = controls.q1[i];
-}
-
-int AnimationViewer::clickedRowNumber() const
-{
-    return m_clickedItem.isValid() ? m_clickedItem.row() + 1 : 0;
 }
 
 void AnimationViewer::setStartValues()
@@ -53,30 +44,23 @@ void AnimationViewer::showCommandLineAnimation()
     showAnimation(m_commandLine);
 }
 
-void AnimationViewer::setClickedItem(QTreeWidgetItem *item)
-{
-    if (!m_fileList || !item || item->treeWidget() != m_fileList)
-        return;
-    m_clickedItem = m_fileList->indexFromItem(item);
-}
-
 void AnimationViewer::showClickedRow()
 {
-    if (!m_fileList || clickedRowNumber() == 0)
+    if (!listView() || clickedRowNumber() == 0)
         return;
-    m_fileList->hide();
+    listView()->hide();
     if (!letMessagesRun(1))
         return;
     const int row = clickedRowNumber();
     if (row == 0)
         return;
-    const Shown shown = showAnimation(rowPath(row));
+    const Shown shown = showAnimation(m_playList->fullPath(row));
     if (shown == Shown::ViewerGone)
         return;
     if (shown == Shown::NotLoaded) {
         // Nothing to show: the list stays in view rather than an empty frame.
-        if (m_fileList)
-            m_fileList->show();
+        if (QWidget *list = listView())
+            list->show();
         return;
     }
     const int shownRow = clickedRowNumber();
@@ -155,12 +139,12 @@ void AnimationViewer::advanceToNextRow()
     if (!letMessagesRun(1))
         return;
     for (int failed = 0;;) {
-        const int rows = rowCount();
+        const int rows = m_playList ? m_playList->rowCount() : 0;
         if (rows == 0 || !m_display)
             return;
         if (m_currentIndex > rows)
             m_currentIndex = 1;
-        if (loadFile(rowPath(m_currentIndex)))
+        if (loadFile(m_playList ? m_playList->fullPath(m_currentIndex) : QString()))
             break;
         if (++failed >= rows)
             return;
@@ -287,15 +271,14 @@ bool AnimationViewer::atLastFrame() const
     return m_display && m_display->Frame() == m_display->FrameCount() - 1;
 }
 
-int AnimationViewer::rowCount() const
+QWidget *AnimationViewer::listView() const
 {
-    return m_fileList ? m_fileList->topLevelItemCount() : 0;
+    return m_playList ? m_playList->view() : nullptr;
 }
 
-QString AnimationViewer::rowPath(int rowNumber) const
+int AnimationViewer::clickedRowNumber() const
 {
-    const QTreeWidgetItem *row = m_fileList ? m_fileList->topLevelItem(rowNumber - 1) : nullptr;
-    return row ? row->data(0, kFullPathRole).toString() : QString();
+    return m_playList ? m_playList->clickedRowNumber() : 0;
 }
 
 void AnimationViewer::setLabel(QLabel *label, int value)

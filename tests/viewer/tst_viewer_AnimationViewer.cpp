@@ -122,11 +122,11 @@ void tst_viewer_AnimationViewer::doubleClickIgnoredWithoutAClickedRow()
     QTreeWidgetItem *doomed = f.addRow(f.gif("b.gif", {60, 20}, 3));
     f.FileList->show();
     if (clickFirst) {
-        f.viewer->setClickedItem(doomed);
-        QCOMPARE(f.viewer->clickedRowNumber(), 2);
+        f.playList->setClickedRow(doomed);
+        QCOMPARE(f.playList->clickedRowNumber(), 2);
         delete doomed;
     }
-    QCOMPARE(f.viewer->clickedRowNumber(), 0);
+    QCOMPARE(f.playList->clickedRowNumber(), 0);
     f.viewer->showClickedRow();
     QVERIFY(!f.FileList->isHidden());
     QVERIFY(f.display->isHidden());
@@ -677,7 +677,7 @@ void tst_viewer_AnimationViewer::viewerDeletedWhileMessagesRun()
     fixture = &f;
     f.addRow(f.gif("one.gif", {10, 10}, 2));
     f.addRow(f.gif("two.gif", {20, 20}, 3));
-    f.viewer->setClickedItem(f.FileList->topLevelItem(0));
+    f.playList->setClickedRow(f.FileList->topLevelItem(0));
     f.viewer->showClickedRow();
     QVERIFY(f.viewer == nullptr);
     QVERIFY(f.FileList->isHidden());
