@@ -23,7 +23,6 @@ public:
     QString DialogTitle;
     // "Label|*.a;*.b" pairs separated by '|'.
     QString Filter;
-    int Flags = 0;
     QString FileName;
 
     // Asks for one existing file. Returns false, leaving FileName as it was, when the user

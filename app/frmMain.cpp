@@ -4,24 +4,26 @@
 #include "AnimationList.h"
 #include "AnimationViewer.h"
 #include "CommonDialog.h"
+#include "DisplayName.h"
 #include "DroppedFiles.h"
 #include "FileListRows.h"
 #include "ImageControl.h"
-#include "ListRowText.h"
 #include "OpenFailureNote.h"
 #include "PictureBox.h"
+#include "PlayList.h"
 #include "ShapeDot.h"
 #include "SkinFonts.h"
 #include "SkinLabel.h"
+#include "SkinLayout.h"
 #include "SkinResources.h"
 #include "SoundPanel.h"
 #include "TransportButtons.h"
 #include "ViewerFormulas.h"
+#include "ViewerWiring.h"
 #include "WholePixelInput.h"
 
 #include <QApplication>
 #include <QDropEvent>
-#include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -44,41 +46,45 @@ struct HotSpotPlace
 };
 
 const HotSpotPlace hotSpots[] = {
-    {nullptr, 0, "Image20", {6, 3, 10, 10}, u""},
-    {&frmMain::Image19, -1, "Image19", {468, 3, 10, 10}, u"Свернуть"},
-    {&frmMain::Image1, -1, "Image1", {480, 3, 10, 10}, u"Закрыть"},
-    {&frmMain::Image12, -1, "Image12", {6, 366, 40, 19}, u"Добавить в лист"},
-    {&frmMain::Image13, -1, "Image13", {51, 366, 37, 19}, u"Удалить выделенное"},
-    {&frmMain::Image14, -1, "Image14", {96, 369, 31, 16}, u"Выделить все"},
-    {&frmMain::Image15, -1, "Image15", {132, 369, 40, 13}, u"Снять выделение"},
-    {nullptr, 1, "Image20", {6, 393, 10, 10}, u""},
-    {&frmMain::Image16, -1, "Image16", {456, 393, 10, 10}, u"В значек"},
-    {&frmMain::Image18, -1, "Image18", {468, 393, 10, 7}, u"Свернуть"},
-    {&frmMain::Image17, -1, "Image17", {480, 393, 10, 7}, u"Закрыть"},
-    {&frmMain::Image8, -1, "Image8", {456, 444, 19, 16}, u"Повторение"},
-    {&frmMain::Image9, -1, "Image9", {456, 468, 19, 16}, u"Просмотр файл-листа"},
-    {&frmMain::Image2, -1, "Image2", {411, 498, 16, 13}, u"Выбор анимации"},
-    {&frmMain::Image11, -1, "Image11", {435, 498, 22, 13}, u"Файл-лист"},
-    {&frmMain::Image21, -1, "Image21", {462, 495, 23, 17}, u""},
-    {&frmMain::Image22, -1, "Image22", {456, 525, 19, 16}, u""},
-    {&frmMain::Image10, -1, "Image10", {165, 528, 13, 13}, u"Выбор звука"},
+    {nullptr, 0, "Image20", SkinLayout::upperEmblem, u""},
+    {&frmMain::Image19, -1, "Image19", SkinLayout::upperFold, u"Свернуть"},
+    {&frmMain::Image1, -1, "Image1", SkinLayout::upperClose, u"Закрыть"},
+    {&frmMain::Image12, -1, "Image12", SkinLayout::addButton, u"Добавить в лист"},
+    {&frmMain::Image13, -1, "Image13", SkinLayout::removeButton, u"Удалить выделенное"},
+    {&frmMain::Image14, -1, "Image14", SkinLayout::selectButton, u"Выделить все"},
+    {&frmMain::Image15, -1, "Image15", SkinLayout::miscButton, u"Снять выделение"},
+    {nullptr, 1, "Image20", SkinLayout::lowerEmblem, u""},
+    {&frmMain::Image16, -1, "Image16", SkinLayout::lowerMinimise, u"В значек"},
+    {&frmMain::Image18, -1, "Image18", SkinLayout::lowerFold, u"Свернуть"},
+    {&frmMain::Image17, -1, "Image17", SkinLayout::lowerClose, u"Закрыть"},
+    {&frmMain::Image8, -1, "Image8", SkinLayout::repeatSwitch, u"Повторение"},
+    {&frmMain::Image9, -1, "Image9", SkinLayout::listSwitch, u"Просмотр файл-листа"},
+    {&frmMain::Image2, -1, "Image2", SkinLayout::ejectButton, u"Выбор анимации"},
+    {&frmMain::Image11, -1, "Image11", SkinLayout::listViewButton, u"Файл-лист"},
+    {&frmMain::Image21, -1, "Image21", SkinLayout::loopMenuButton, u""},
+    {&frmMain::Image22, -1, "Image22", SkinLayout::soundSwitch, u""},
+    {&frmMain::Image10, -1, "Image10", SkinLayout::loudspeaker, u"Выбор звука"},
 };
 
 struct TransportPlace
 {
     ImageControl *frmMain::*member;
     const char *name;
-    QPoint place;
+    QRect place; // the picture is as large
     SkinResources::Transport picture;
     const char16_t *tooltip;
 };
 
 const TransportPlace transportButtons[] = {
-    {&frmMain::Image6, "Image6", {8, 517}, SkinResources::Transport::Previous, u"Предыдущий кадр"},
-    {&frmMain::Image4, "Image4", {36, 517}, SkinResources::Transport::Play, u"Проигрывание"},
-    {&frmMain::Image7, "Image7", {67, 517}, SkinResources::Transport::Pause, u"Пауза"},
-    {&frmMain::Image3, "Image3", {95, 516}, SkinResources::Transport::Stop, u"Стоп"},
-    {&frmMain::Image5, "Image5", {127, 516}, SkinResources::Transport::Next, u"Следующий кадр"},
+    {&frmMain::Image6, "Image6", SkinLayout::previousButton, SkinResources::Transport::Previous,
+     u"Предыдущий кадр"},
+    {&frmMain::Image4, "Image4", SkinLayout::playButton, SkinResources::Transport::Play,
+     u"Проигрывание"},
+    {&frmMain::Image7, "Image7", SkinLayout::pauseButton, SkinResources::Transport::Pause,
+     u"Пауза"},
+    {&frmMain::Image3, "Image3", SkinLayout::stopButton, SkinResources::Transport::Stop, u"Стоп"},
+    {&frmMain::Image5, "Image5", SkinLayout::nextButton, SkinResources::Transport::Next,
+     u"Следующий кадр"},
 };
 
 enum class LabelStyle
@@ -98,16 +104,16 @@ struct LabelPlace
 };
 
 const LabelPlace labels[] = {
-    {&frmMain::lb1, -1, "lb1", {24, 441, 25, 19}, "00", LabelStyle::Counter},
-    {&frmMain::Label1, -1, "Label1", {39, 438, 25, 19}, ":", LabelStyle::Counter},
-    {&frmMain::lb2, -1, "lb2", {54, 441, 25, 19}, "00", LabelStyle::Counter},
-    {nullptr, 0, "Label2", {84, 444, 76, 16}, "Frames / Frame", LabelStyle::Caption},
-    {&frmMain::Label3, -1, "Label3", {165, 441, 25, 19}, "01", LabelStyle::Counter},
-    {&frmMain::Label5, -1, "Label5", {180, 438, 25, 19}, ":", LabelStyle::Counter},
-    {&frmMain::Label4, -1, "Label4", {195, 441, 25, 19}, "00", LabelStyle::Counter},
-    {nullptr, 1, "Label2", {222, 444, 76, 16}, "Loops / Loop", LabelStyle::Caption},
-    {&frmMain::lblSnd, -1, "lblSnd", {309, 441, 136, 16}, "Sound:", LabelStyle::Caption},
-    {&frmMain::lblAnim, -1, "lblAnim", {316, 456, 127, 16}, "Anim:", LabelStyle::Caption},
+    {&frmMain::lb1, -1, "lb1", SkinLayout::frameTotal, "00", LabelStyle::Counter},
+    {&frmMain::Label1, -1, "Label1", SkinLayout::frameColon, ":", LabelStyle::Counter},
+    {&frmMain::lb2, -1, "lb2", SkinLayout::frameShown, "00", LabelStyle::Counter},
+    {nullptr, 0, "Label2", SkinLayout::framesCaption, "Frames / Frame", LabelStyle::Caption},
+    {&frmMain::Label3, -1, "Label3", SkinLayout::passesChosen, "01", LabelStyle::Counter},
+    {&frmMain::Label5, -1, "Label5", SkinLayout::passColon, ":", LabelStyle::Counter},
+    {&frmMain::Label4, -1, "Label4", SkinLayout::passShown, "00", LabelStyle::Counter},
+    {nullptr, 1, "Label2", SkinLayout::passesCaption, "Loops / Loop", LabelStyle::Caption},
+    {&frmMain::lblSnd, -1, "lblSnd", SkinLayout::soundName, "Sound:", LabelStyle::Caption},
+    {&frmMain::lblAnim, -1, "lblAnim", SkinLayout::animationName, "Anim:", LabelStyle::Caption},
 };
 
 constexpr char CounterProperty[] = "counter";
@@ -115,9 +121,6 @@ constexpr char HandProperty[] = "hand";
 constexpr QColor CounterColour{0, 128, 0};
 constexpr QColor CaptionColour{128, 128, 255};
 constexpr QColor DotColour{0, 255, 0};
-constexpr QColor ListTextColour{0, 255, 255};
-constexpr QColor ListHeaderColour{28, 40, 92};
-constexpr int ListMinimumColumnWidth = 24;
 
 QString arrayName(const char *name, int index)
 {
@@ -188,12 +191,12 @@ frmMain::~frmMain() = default;
 void frmMain::Form_Load()
 {
     animationList->loadList();
-    viewer->Form_Load();
+    viewer->setStartValues();
 }
 
 void frmMain::Form_Activate()
 {
-    viewer->Form_Activate();
+    viewer->showCommandLineAnimation();
 }
 
 bool frmMain::chooseFile(const QString &initDir, const QString &title, const QString &filter,
@@ -201,7 +204,6 @@ bool frmMain::chooseFile(const QString &initDir, const QString &title, const QSt
 {
     CDialog->InitDir = initDir;
     CDialog->DialogTitle = title;
-    CDialog->Flags = 4;
     CDialog->Filter = filter;
     if (!CDialog->ShowOpen())
         return false;
@@ -212,7 +214,7 @@ bool frmMain::chooseFile(const QString &initDir, const QString &title, const QSt
 void frmMain::connectList()
 {
     animationList = new AnimationList(
-        {FileList, lblAnim, [this](bool visible) { AniGIF->setVisible(visible); }, {}},
+        {playList, lblAnim, [this](bool visible) { AniGIF->setVisible(visible); }, {}},
         ListFileLocation::forThisProgram(), this);
     connect(Image11, &ImageControl::clicked, animationList, &AnimationList::toggleList);
     connect(Image12, &ImageControl::clicked, animationList, &AnimationList::addFolder);
@@ -225,7 +227,7 @@ void frmMain::connectList()
 void frmMain::connectViewer()
 {
     AnimationViewer::Controls c;
-    c.fileList = FileList;
+    c.playList = playList;
     c.frame = Picture1;
     c.frameInnerOrigin = Picture1->innerRect().topLeft();
     c.display = AniGIF;
@@ -237,7 +239,6 @@ void frmMain::connectViewer()
     c.im1 = im1;
     c.Sh1 = Sh1;
     c.Sh2 = Sh2;
-    c.q = q;
     c.q1 = q1;
     c.chooseFile = [this](const QString &initDir, const QString &title, const QString &filter,
                           QString &fileName) {
@@ -248,34 +249,11 @@ void frmMain::connectViewer()
     };
     c.executableDir = QCoreApplication::applicationDirPath();
     c.commandLine = ViewerFormulas::commandLineText(QCoreApplication::arguments());
-    viewer = new AnimationViewer(c, this);
-    transport = new TransportButtons({AniGIF, im1, lb2, Image3, Image4, Image5, Image6, Image7,
-                                      [v = viewer] { v->AniGIF_FrameChanged(); }},
-                                     this);
-
-    connect(AniGIF, &AniGIF::FrameChanged, viewer, &AnimationViewer::AniGIF_FrameChanged);
-    connect(FileList, &QTreeWidget::itemClicked, viewer, &AnimationViewer::setClickedItem);
-    connect(FileList, &QTreeWidget::itemDoubleClicked, viewer, &AnimationViewer::FileList_DblClick);
-    connect(Image2, &ImageControl::clicked, viewer, &AnimationViewer::Image2_Click);
-    connect(Image8, &ImageControl::clicked, viewer, &AnimationViewer::Image8_Click);
-    connect(Image9, &ImageControl::clicked, viewer, &AnimationViewer::Image9_Click);
-    for (int i = 0; i < int(q1.size()); ++i)
-        connect(q1[i], &QAction::triggered, viewer, [this, i] { viewer->q1_Click(i); });
+    const ViewerWiring::Made made = ViewerWiring::make<ImageControl>(
+        c, {Image2, Image8, Image9, Image3, Image4, Image5, Image6, Image7}, this);
+    viewer = made.viewer;
+    transport = made.transport;
     connect(animationList, &AnimationList::folderDialogClosed, this, &frmMain::Form_Activate);
-
-    const std::pair<ImageControl *,
-                    std::pair<void (TransportButtons::*)(), void (TransportButtons::*)()>>
-        buttons[] = {
-            {Image3, {&TransportButtons::Image3_MouseDown, &TransportButtons::Image3_MouseUp}},
-            {Image4, {&TransportButtons::Image4_MouseDown, &TransportButtons::Image4_MouseUp}},
-            {Image5, {&TransportButtons::Image5_MouseDown, &TransportButtons::Image5_MouseUp}},
-            {Image6, {&TransportButtons::Image6_MouseDown, &TransportButtons::Image6_MouseUp}},
-            {Image7, {&TransportButtons::Image7_MouseDown, &TransportButtons::Image7_MouseUp}},
-        };
-    for (const auto &[button, handlers] : buttons) {
-        connect(button, &ImageControl::mousePressed, transport, handlers.first);
-        connect(button, &ImageControl::mouseReleased, transport, handlers.second);
-    }
 }
 
 void frmMain::connectSound()
@@ -286,8 +264,8 @@ void frmMain::connectSound()
     };
     soundPanel = new SoundPanel({lblSnd, im2, Sh3, Timer1}, chooser,
                                 QCoreApplication::applicationDirPath(), this);
-    connect(Image10, &ImageControl::clicked, soundPanel, &SoundPanel::Image10_Click);
-    connect(Image22, &ImageControl::clicked, soundPanel, &SoundPanel::Image22_Click);
+    connect(Image10, &ImageControl::clicked, soundPanel, &SoundPanel::chooseSound);
+    connect(Image22, &ImageControl::clicked, soundPanel, &SoundPanel::toggleRepeat);
     closeAllSounds = [this] { soundPanel->SoundCloseAll(); };
 }
 
@@ -446,36 +424,9 @@ void frmMain::createFrame()
     FileList->setObjectName(QStringLiteral("FileList"));
     FileList->resize(484, 322);
     placeInFrame(FileList, 0, 0);
-    // Left to itself the header measures its font for the narrowest a column may be, which would
-    // load the font database before the window is first shown.
-    FileList->header()->setMinimumSectionSize(ListMinimumColumnWidth);
-    FileList->setColumnCount(2);
-    FileList->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size")});
-    FileList->setColumnWidth(0, 300);
-    FileList->setColumnWidth(1, 180);
-    FileList->header()->setStretchLastSection(false);
-    FileList->header()->setSectionsMovable(false);
-    FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    FileList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    FileList->setSortingEnabled(false);
-    FileList->setRootIsDecorated(false);
-    FileList->setItemsExpandable(false);
-    FileList->setUniformRowHeights(true);
-    FileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    FileList->setFrameShape(QFrame::NoFrame);
-    QPalette listPalette = FileList->palette();
-    for (auto role : {QPalette::Base, QPalette::Window, QPalette::AlternateBase})
-        listPalette.setColor(role, DisplayBackColor);
-    listPalette.setColor(QPalette::Text, ListTextColour);
-    listPalette.setColor(QPalette::WindowText, ListTextColour);
-    FileList->setPalette(listPalette);
-    // The column header in the deck's colours rather than the desktop's light grey.
-    QPalette headerPalette = FileList->header()->palette();
-    headerPalette.setColor(QPalette::Button, ListHeaderColour);
-    headerPalette.setColor(QPalette::Window, ListHeaderColour);
-    headerPalette.setColor(QPalette::ButtonText, ListTextColour);
-    FileList->header()->setPalette(headerPalette);
+    FileListRows::applyLook(FileList);
     FileList->hide();
+    playList = new PlayList(FileList, this);
 }
 
 void frmMain::createHotSpots()
@@ -499,7 +450,7 @@ void frmMain::createTransport()
         auto *control = new ImageControl(pic);
         control->setObjectName(QString::fromLatin1(button.name));
         control->setPicture(SkinResources::transport(button.picture));
-        control->move(button.place);
+        control->move(button.place.topLeft());
         control->setProperty(HandProperty, true);
         control->setToolTip(QString::fromUtf16(button.tooltip));
         this->*button.member = control;
@@ -511,19 +462,21 @@ void frmMain::createMarkersAndDots()
     im1 = new ImageControl(pic);
     im1->setObjectName(QStringLiteral("im1"));
     im1->setPicture(SkinResources::knob(1));
-    im1->move(9, 500);
+    im1->move(SkinLayout::progressKnob.topLeft());
     im2 = new ImageControl(pic);
     im2->setObjectName(QStringLiteral("im2"));
     im2->setPicture(SkinResources::knob(2));
-    im2->move(186, 534);
+    im2->move(SkinLayout::soundKnob.topLeft());
 
-    const std::pair<ShapeDot * frmMain::*, QPoint> dots[] = {
-        {&frmMain::Sh1, {481, 449}}, {&frmMain::Sh2, {481, 472}}, {&frmMain::Sh3, {481, 529}}};
+    const std::pair<ShapeDot * frmMain::*, QRect> dots[] = {
+        {&frmMain::Sh1, SkinLayout::repeatSocket},
+        {&frmMain::Sh2, SkinLayout::listSocket},
+        {&frmMain::Sh3, SkinLayout::soundSocket}};
     int n = 1;
     for (const auto &[member, place] : dots) {
         auto *dot = new ShapeDot(DotColour, pic);
         dot->setObjectName(QStringLiteral("Sh%1").arg(n++));
-        dot->setGeometry(QRect(place, QSize(5, 5)));
+        dot->setGeometry(place);
         dot->hide();
         this->*member = dot;
     }
@@ -622,9 +575,9 @@ void frmMain::dropFiles(const QList<QUrl> &urls)
 {
     const DroppedFiles::Contents contents = DroppedFiles::sort(urls);
     if (!contents.sound.isEmpty()) {
-        soundPanel->chooseSound(contents.sound);
+        soundPanel->playSound(contents.sound);
         return;
     }
     for (const QString &path : contents.animations)
-        FileListRows::addListRow(FileList, ListRowText::displayName(path), path);
+        FileListRows::addListRow(FileList, DisplayName::of(path), path);
 }

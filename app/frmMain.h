@@ -10,6 +10,7 @@ class AnimationViewer;
 class CommonDialog;
 class ImageControl;
 class PictureBox;
+class PlayList;
 class QAction;
 class QMenu;
 class QTimer;
@@ -124,6 +125,8 @@ public:
     QMenu *q = nullptr;
     std::array<QAction *, 6> q1{};
 
+    // The play list's rows as FileList holds them, with the row clicked last.
+    PlayList *playList = nullptr;
     // The play list's commands and the background sound's choice and watch, on these controls.
     AnimationList *animationList = nullptr;
     SoundPanel *soundPanel = nullptr;

@@ -3,6 +3,7 @@
 #include "FileListRows.h"
 #include "FolderImportDialog.h"
 #include "ListFile.h"
+#include "PlayList.h"
 
 #include <QCoreApplication>
 #include <QItemSelectionModel>
@@ -12,9 +13,9 @@
 
 AnimationList::AnimationList(const Controls &controls, const ListFileLocation &location,
                              QObject *parent)
-    : QObject(parent), m_fileList(controls.fileList), m_lblAnim(controls.lblAnim),
-      m_setDisplayVisible(controls.setDisplayVisible), m_letMessagesRun(controls.letMessagesRun),
-      m_location(location)
+    : QObject(parent), m_fileList(controls.playList ? controls.playList->view() : nullptr),
+      m_lblAnim(controls.lblAnim), m_setDisplayVisible(controls.setDisplayVisible),
+      m_letMessagesRun(controls.letMessagesRun), m_location(location), m_playList(controls.playList)
 {}
 
 void AnimationList::loadList()
@@ -53,11 +54,6 @@ bool AnimationList::isListShown() const
     return m_fileList && !m_fileList->isHidden();
 }
 
-int AnimationList::clickedRowNumber() const
-{
-    return m_clickedIndex.isValid() ? m_clickedIndex.row() + 1 : 0;
-}
-
 void AnimationList::toggleList()
 {
     if (!m_fileList)
@@ -81,11 +77,8 @@ void AnimationList::rowClicked(QTreeWidgetItem *item)
 {
     if (!m_fileList || !item || item->treeWidget() != m_fileList)
         return;
-    m_clickedItem = FileListRows::rowData(item);
-    m_clickedIndex = m_fileList->indexFromItem(item);
-    m_hasClickedItem = true;
     if (m_lblAnim)
-        m_lblAnim->setText(QStringLiteral("anim: ") + m_clickedItem.caption);
+        m_lblAnim->setText(QStringLiteral("anim: ") + FileListRows::rowData(item).caption);
 }
 
 // One pass: the selected rows are marked from the selection's ranges, then all rows are taken out
@@ -111,8 +104,7 @@ void AnimationList::removeSelected()
 
     QTreeWidgetItem *const oldCurrent = list->currentItem();
     QTreeWidgetItem *const oldTop = list->itemAt(0, 0);
-    QTreeWidgetItem *const clicked =
-        m_clickedIndex.isValid() ? list->itemFromIndex(m_clickedIndex) : nullptr;
+    QTreeWidgetItem *const clicked = m_playList ? m_playList->clickedRow() : nullptr;
 
     const QList<QTreeWidgetItem *> rows = list->invisibleRootItem()->takeChildren();
     QList<QTreeWidgetItem *> kept;
@@ -139,8 +131,8 @@ void AnimationList::removeSelected()
     }
     list->addTopLevelItems(kept);
 
-    if (keptClicked)
-        m_clickedIndex = list->indexFromItem(clicked);
+    if (keptClicked && m_playList)
+        m_playList->setClickedRow(clicked);
     if (!newCurrent && oldCurrent && !kept.isEmpty())
         newCurrent = kept.last();
     if (newCurrent)

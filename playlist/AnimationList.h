@@ -1,15 +1,14 @@
 #pragma once
 
 #include "ListFileLocation.h"
-#include "ListRow.h"
 
 #include <QObject>
-#include <QPersistentModelIndex>
 #include <QPointer>
 #include <functional>
 
 class FolderImportDialog;
 class QLabel;
+class PlayList;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -17,8 +16,9 @@ class QTreeWidgetItem;
 // file, the list button that swaps list and display, the row click, and the editing commands.
 //
 // Wiring in the main window:
-//     FileListRows::applyLook(FileList);             // optional: columns, colours, font
-//     list = new AnimationList({FileList, lblAnim, showDisplay, {}},
+//     FileListRows::applyLook(FileList);             // columns and colours
+//     playList = new PlayList(FileList, this);       // follows the row clicks
+//     list = new AnimationList({playList, lblAnim, showDisplay, {}},
 //                              ListFileLocation::forThisProgram(), this);
 //     list->loadList();                              // while loading, before the first show
 //     connect(Image11, clicked, list, &AnimationList::toggleList);   // and Image12..15:
@@ -33,7 +33,7 @@ public:
     // What the main window hands over.
     struct Controls
     {
-        QTreeWidget *fileList = nullptr;
+        PlayList *playList = nullptr;
         QLabel *lblAnim = nullptr;
         // Shows or hides the animation display that shares the frame with the list.
         std::function<void(bool visible)> setDisplayVisible;
@@ -61,16 +61,11 @@ public:
 
     bool isListShown() const;
 
-    // The row clicked last, as it was then: it stays when the row is removed.
-    bool hasClickedItem() const { return m_hasClickedItem; }
-    ListRow clickedItem() const { return m_clickedItem; }
-    // Its row number now, or 0 when it has been removed (or nothing was clicked).
-    int clickedRowNumber() const;
-
 public slots:
     // The list button: shows the list, or hides it, shows the display and saves the list.
     void toggleList();
-    // The list view's item click: names the row in lblAnim and keeps it as the clicked item.
+    // The list view's item click: names the row in lblAnim (the play list keeps it as the
+    // clicked row).
     void rowClicked(QTreeWidgetItem *item);
     // The editing commands; each does nothing while the list is hidden.
     // Add to list: runs the folder import dialog modally, then reports folderDialogClosed.
@@ -98,7 +93,5 @@ private:
     // The lines the list file holds, as last read or written.
     QList<QByteArray> m_fileLines;
 
-    bool m_hasClickedItem = false;
-    ListRow m_clickedItem;
-    QPersistentModelIndex m_clickedIndex;
+    QPointer<PlayList> m_playList;
 };

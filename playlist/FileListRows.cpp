@@ -1,5 +1,6 @@
 #include "FileListRows.h"
 
+#include "DisplayName.h"
 #include "ListFileCodec.h"
 #include "ListRowText.h"
 
@@ -24,33 +25,38 @@ QTreeWidgetItem *makeRow(const QString &caption, const QString &fullPath)
 
 void FileListRows::applyLook(QTreeWidget *list)
 {
+    const QColor text(0, 255, 255);
+    const QColor background(45, 62, 132);
+    const QColor headerBackground(28, 40, 92);
+    // Left to itself the header measures its font for the narrowest a column may be, which would
+    // load the font database before the window is first shown.
+    list->header()->setMinimumSectionSize(24);
     list->setColumnCount(2);
     list->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size")});
     list->setColumnWidth(CaptionColumn, 300);
     list->setColumnWidth(SizeColumn, 180);
     list->header()->setStretchLastSection(false);
+    list->header()->setSectionsMovable(false);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSortingEnabled(false);
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
     list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setSortingEnabled(false);
-    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setFrameShape(QFrame::NoFrame);
     QPalette palette = list->palette();
-    const QColor text(0, 255, 255);
-    const QColor background(45, 62, 132);
-    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
-        palette.setColor(group, QPalette::Text, text);
-        palette.setColor(group, QPalette::Base, background);
-        palette.setColor(group, QPalette::AlternateBase, background);
-    }
+    for (auto role : {QPalette::Base, QPalette::Window, QPalette::AlternateBase})
+        palette.setColor(role, background);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::WindowText, text);
     list->setPalette(palette);
-
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSizeF(8.25);
-    font.setWeight(QFont::Bold);
-    list->setFont(font);
+    // The column header in the deck's colours rather than the desktop's light grey.
+    QPalette headerPalette = list->header()->palette();
+    headerPalette.setColor(QPalette::Button, headerBackground);
+    headerPalette.setColor(QPalette::Window, headerBackground);
+    headerPalette.setColor(QPalette::ButtonText, text);
+    list->header()->setPalette(headerPalette);
 }
 
 void FileListRows::addListRow(QTreeWidget *list, const QString &caption, const QString &fullPath)
@@ -64,7 +70,7 @@ void FileListRows::addFileLines(QTreeWidget *list, const QList<QByteArray> &line
     items.reserve(lines.size());
     for (const QByteArray &line : lines) {
         const QString path = ListFileCodec::decodePath(line);
-        QTreeWidgetItem *item = makeRow(ListRowText::displayName(path), path);
+        QTreeWidgetItem *item = makeRow(DisplayName::of(path), path);
         item->setData(CaptionColumn, fileLineRole, line);
         items.append(item);
     }

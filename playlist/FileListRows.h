@@ -25,8 +25,9 @@ public:
     static constexpr int fullPathRole = Qt::UserRole;
     static constexpr int fileLineRole = Qt::UserRole + 1;
 
-    // Columns "File Name" (300 px) and "Size" (180 px), cyan bold text on the frame's blue,
-    // several rows selectable, never sorted.
+    // Columns "File Name" (300 px) and "Size" (180 px), cyan text on the frame's blue under a
+    // dark blue header, several rows selectable, never sorted or edited, no frame. The font is
+    // left to the window, which sets it once it is shown.
     static void applyLook(QTreeWidget *list);
 
     // Appends a row: the caption, the size text of the file's length (empty when the path names

@@ -1,7 +1,7 @@
 #include "FolderImportDialog.h"
 
+#include "DisplayName.h"
 #include "FolderTreeModel.h"
-#include "ListRowText.h"
 #include "NaturalOrder.h"
 
 #include <QComboBox>
@@ -248,7 +248,7 @@ void FolderImportDialog::importFiles()
 {
     const QString folder = m_filePath;
     for (const QString &name : fileNames())
-        m_addRow(ListRowText::displayName(name), folder + u'/' + name);
+        m_addRow(DisplayName::of(name), folder + u'/' + name);
     accept();
 }
 

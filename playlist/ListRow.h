@@ -5,7 +5,7 @@
 // One entry of the animation list as the list view shows and keeps it.
 struct ListRow
 {
-    QString caption;  // column "File Name": ListRowText::displayName of the file
+    QString caption;  // column "File Name": DisplayName::of the file
     QString sizeText; // column "Size": ListRowText::sizeText of its length when the row was made
     QString fullPath; // the path the animation is opened from
 

@@ -4,26 +4,6 @@
 #include <cstdlib>
 #include <string>
 
-QString ListRowText::displayName(QStringView path)
-{
-    return displayNameIfAny(path).value_or(QString());
-}
-
-std::optional<QString> ListRowText::displayNameIfAny(QStringView path)
-{
-    const QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
-    // Count characters, not UTF-16 units, so a surrogate pair is never split.
-    qsizetype keep = name.size();
-    for (int dropped = 0; dropped < 4; ++dropped) {
-        if (keep == 0)
-            return std::nullopt;
-        --keep;
-        if (keep > 0 && name[keep].isLowSurrogate() && name[keep - 1].isHighSurrogate())
-            --keep;
-    }
-    return name.left(keep).toString();
-}
-
 // The quotient is rounded to 15 significant digits in scientific form ("d.dddddddddddddde+XX",
 // independent of the C locale), then the digits are laid out again in plain notation.
 QString ListRowText::sizeText(qint64 bytes, const QLocale &locale)

@@ -1,7 +1,7 @@
 #include "SoundPanel.h"
 
 #include "DeferredMediaLayer.h"
-#include "ListRowText.h"
+#include "DisplayName.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -37,7 +37,7 @@ SoundPanel::SoundPanel(const Controls &controls, FileChooser chooseFile, const Q
 {
     if (m_Timer1) {
         m_Timer1->setInterval(SoundWatch::tickIntervalMs);
-        connect(m_Timer1, &QTimer::timeout, this, &SoundPanel::Timer1_Timer);
+        connect(m_Timer1, &QTimer::timeout, this, &SoundPanel::watchTick);
     }
 }
 
@@ -47,7 +47,7 @@ SoundPanel::~SoundPanel() = default;
 // in half.
 std::optional<QString> SoundPanel::displayName(const QString &path)
 {
-    return ListRowText::displayNameIfAny(path);
+    return DisplayName::ifAny(path);
 }
 
 QString SoundPanel::initialFolder() const
@@ -58,7 +58,7 @@ QString SoundPanel::initialFolder() const
 // Asks for the file, lets pending events run once (a tick of the sound playing so far among
 // them), then names the file and starts it under the watch. Anything that goes wrong ends the
 // choice quietly; what was done before stays done.
-void SoundPanel::Image10_Click()
+void SoundPanel::chooseSound()
 {
     try {
         if (!m_chooseFile)
@@ -66,12 +66,12 @@ void SoundPanel::Image10_Click()
         QString fileName;
         if (!m_chooseFile(initialFolder(), dialogTitle, dialogFilter, fileName))
             return;
-        chooseSound(fileName);
+        playSound(fileName);
     } catch (const std::exception &) {
     }
 }
 
-void SoundPanel::chooseSound(const QString &fileName)
+void SoundPanel::playSound(const QString &fileName)
 {
     try {
         const QPointer<SoundPanel> alive(this);
@@ -101,7 +101,7 @@ void SoundPanel::chooseSound(const QString &fileName)
 
 // The layer hears of the switch at each tick too, in case the dot was shown or hidden some
 // other way than by its button.
-void SoundPanel::Timer1_Timer()
+void SoundPanel::watchTick()
 {
     try {
         m_target.setRepeat(repeatOn());
@@ -114,7 +114,7 @@ void SoundPanel::Timer1_Timer()
     }
 }
 
-void SoundPanel::Image22_Click()
+void SoundPanel::toggleRepeat()
 {
     if (m_Sh3)
         m_Sh3->setVisible(m_Sh3->isHidden());

@@ -65,15 +65,15 @@ public:
 public slots:
     // The loudspeaker button: asks for a sound file, names it, and plays it under the watch.
     // A cancelled dialog, or a name of fewer than four characters, changes nothing.
-    void Image10_Click();
+    void chooseSound();
     // What the loudspeaker button does once the dialog has given `fileName` (also for a sound
     // file dropped on the window). A sound that does not open is still named, as always; the
     // reason is left in the label's tooltip, which is empty again once a sound opens.
-    void chooseSound(const QString &fileName);
+    void playSound(const QString &fileName);
     // One tick of the watch timer (connected by the panel itself).
-    void Timer1_Timer();
+    void watchTick();
     // The sound repeat button: shows the repeat dot when hidden, hides it when shown.
-    void Image22_Click();
+    void toggleRepeat();
     // For the close button that ends the program: stops the watch and closes all sound.
     void SoundCloseAll();
 

@@ -1,27 +1,21 @@
 #include "AnimationViewer.h"
 
 #include "AniGIF.h"
+#include "PlayList.h"
 #include "ViewerFormulas.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QLabel>
-#include <QMenu>
 #include <QTreeWidget>
 #include <limits>
 
-namespace {
-// Full path of a list row: data of its first column.
-constexpr int kFullPathRole = Qt::UserRole;
-} // namespace
-
 AnimationViewer::AnimationViewer(const Controls &controls, QObject *parent)
-    : QObject(parent), m_fileList(controls.fileList), m_frame(controls.frame),
+    : QObject(parent), m_playList(controls.playList), m_frame(controls.frame),
       m_frameInnerOrigin(controls.frameInnerOrigin), m_display(controls.display),
       m_lb1(controls.lb1), m_lb2(controls.lb2), m_Label3(controls.Label3),
       m_Label4(controls.Label4), m_lblAnim(controls.lblAnim), m_im1(controls.im1),
-      m_Sh1(controls.Sh1), m_Sh2(controls.Sh2), m_q(controls.q), m_chooseFile(controls.chooseFile),
+      m_Sh1(controls.Sh1), m_Sh2(controls.Sh2), m_chooseFile(controls.chooseFile),
       m_executableDir(controls.executableDir), m_commandLine(controls.commandLine),
       m_letMessagesRun(controls.letMessagesRun), m_loadReport(controls.loadReport)
 {
@@ -29,12 +23,7 @@ AnimationViewer::AnimationViewer(const Controls &controls, QObject *parent)
         m_q1[i] = controls.q1[i];
 }
 
-int AnimationViewer::clickedRowNumber() const
-{
-    return m_clickedItem.isValid() ? m_clickedItem.row() + 1 : 0;
-}
-
-void AnimationViewer::Form_Load()
+void AnimationViewer::setStartValues()
 {
     if (m_display)
         m_display->setLoops(1);
@@ -42,7 +31,7 @@ void AnimationViewer::Form_Load()
         m_q1[0]->setChecked(true);
 }
 
-void AnimationViewer::Form_Activate()
+void AnimationViewer::showCommandLineAnimation()
 {
     if (m_commandLine.isEmpty())
         return;
@@ -55,30 +44,23 @@ void AnimationViewer::Form_Activate()
     showAnimation(m_commandLine);
 }
 
-void AnimationViewer::setClickedItem(QTreeWidgetItem *item)
+void AnimationViewer::showClickedRow()
 {
-    if (!m_fileList || !item || item->treeWidget() != m_fileList)
+    if (!listView() || clickedRowNumber() == 0)
         return;
-    m_clickedItem = m_fileList->indexFromItem(item);
-}
-
-void AnimationViewer::FileList_DblClick()
-{
-    if (!m_fileList || clickedRowNumber() == 0)
-        return;
-    m_fileList->hide();
+    listView()->hide();
     if (!letMessagesRun(1))
         return;
     const int row = clickedRowNumber();
     if (row == 0)
         return;
-    const Shown shown = showAnimation(rowPath(row));
+    const Shown shown = showAnimation(m_playList->fullPath(row));
     if (shown == Shown::ViewerGone)
         return;
     if (shown == Shown::NotLoaded) {
         // Nothing to show: the list stays in view rather than an empty frame.
-        if (m_fileList)
-            m_fileList->show();
+        if (QWidget *list = listView())
+            list->show();
         return;
     }
     const int shownRow = clickedRowNumber();
@@ -86,7 +68,7 @@ void AnimationViewer::FileList_DblClick()
         m_currentIndex = qint16(shownRow);
 }
 
-void AnimationViewer::Image2_Click()
+void AnimationViewer::chooseAnimation()
 {
     if (!m_chooseFile)
         return;
@@ -103,7 +85,7 @@ void AnimationViewer::Image2_Click()
     showAnimation(fileName);
 }
 
-void AnimationViewer::CentreDisplay()
+void AnimationViewer::centreDisplay()
 {
     if (!m_frame || !m_display)
         return;
@@ -117,7 +99,7 @@ void AnimationViewer::CentreDisplay()
 // (when more than one is asked for) and, once the passes are done and the play-list switch is
 // on, the next row of the list. Reaching or passing the pass count both count as done, so a
 // count lowered in the menu below the passes already made still moves on.
-void AnimationViewer::AniGIF_FrameChanged()
+void AnimationViewer::frameChanged()
 {
     if (!m_display)
         return;
@@ -157,12 +139,12 @@ void AnimationViewer::advanceToNextRow()
     if (!letMessagesRun(1))
         return;
     for (int failed = 0;;) {
-        const int rows = rowCount();
+        const int rows = m_playList ? m_playList->rowCount() : 0;
         if (rows == 0 || !m_display)
             return;
         if (m_currentIndex > rows)
             m_currentIndex = 1;
-        if (loadFile(rowPath(m_currentIndex)))
+        if (loadFile(m_playList ? m_playList->fullPath(m_currentIndex) : QString()))
             break;
         if (++failed >= rows)
             return;
@@ -175,13 +157,13 @@ void AnimationViewer::advanceToNextRow()
     setLabel(m_lb1, m_display->FrameCount());
     if (!letMessagesRun(3))
         return;
-    CentreDisplay();
+    centreDisplay();
     if (!letMessagesRun(3) || !m_display)
         return;
     m_display->Play();
 }
 
-void AnimationViewer::Image8_Click()
+void AnimationViewer::toggleRepeat()
 {
     if (!m_Sh1)
         return;
@@ -198,7 +180,7 @@ void AnimationViewer::Image8_Click()
     }
 }
 
-void AnimationViewer::Image9_Click()
+void AnimationViewer::togglePlayList()
 {
     if (!m_Sh2)
         return;
@@ -219,7 +201,7 @@ void AnimationViewer::Image9_Click()
     }
 }
 
-void AnimationViewer::q1_Click(int index)
+void AnimationViewer::choosePasses(int index)
 {
     if (index < 0 || index >= int(m_q1.size()))
         return;
@@ -237,12 +219,6 @@ void AnimationViewer::q1_Click(int index)
         return;
     m_display->setLoops(passes);
     setLabel(m_Label3, m_display->Loops());
-}
-
-void AnimationViewer::Image21_Click()
-{
-    if (m_q)
-        m_q->popup(QCursor::pos());
 }
 
 // Returns false when the viewer was deleted while the messages ran.
@@ -265,11 +241,11 @@ AnimationViewer::Shown AnimationViewer::showAnimation(const QString &path)
         return Shown::NotLoaded;
     setLabel(m_lb1, m_display->FrameCount());
     // Centred before it shows, so it is never drawn at its old place first.
-    CentreDisplay();
+    centreDisplay();
     m_display->show();
     if (!letMessagesRun(3))
         return Shown::ViewerGone;
-    CentreDisplay();
+    centreDisplay();
     return letMessagesRun(3) ? Shown::Yes : Shown::ViewerGone;
 }
 
@@ -295,15 +271,14 @@ bool AnimationViewer::atLastFrame() const
     return m_display && m_display->Frame() == m_display->FrameCount() - 1;
 }
 
-int AnimationViewer::rowCount() const
+QWidget *AnimationViewer::listView() const
 {
-    return m_fileList ? m_fileList->topLevelItemCount() : 0;
+    return m_playList ? m_playList->view() : nullptr;
 }
 
-QString AnimationViewer::rowPath(int rowNumber) const
+int AnimationViewer::clickedRowNumber() const
 {
-    const QTreeWidgetItem *row = m_fileList ? m_fileList->topLevelItem(rowNumber - 1) : nullptr;
-    return row ? row->data(0, kFullPathRole).toString() : QString();
+    return m_playList ? m_playList->clickedRowNumber() : 0;
 }
 
 void AnimationViewer::setLabel(QLabel *label, int value)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPersistentModelIndex>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
@@ -11,9 +10,7 @@
 class AniGIF;
 class QAction;
 class QLabel;
-class QMenu;
-class QTreeWidget;
-class QTreeWidgetItem;
+class PlayList;
 class QWidget;
 
 // Putting an animation on show, and what follows each shown frame: the progress marker, the
@@ -21,9 +18,8 @@ class QWidget;
 // switches, the pass-count menu, and moving on through the animation list.
 //
 // The main window hands over the controls it owns; each public slot is the handler of one of
-// its events. The list rows carry the caption in column 0, the size text in column 1 and the
-// full path as Qt::UserRole data of column 0. The switches are the visibility of the dots sh1
-// (repeat) and sh2 (play list).
+// its events. The rows are read through the play list, which also knows the row clicked last. The
+// switches are the visibility of the dots sh1 (repeat) and sh2 (play list).
 //
 // Messages are let run in the middle of the show sequence and of the move to the next row, so
 // other handlers, this one included, may run inside them. Controls that are gone by then are
@@ -44,7 +40,7 @@ public:
 
     struct Controls
     {
-        QTreeWidget *fileList = nullptr;
+        PlayList *playList = nullptr;
         // The frame the display is centred in; its outer size, border included, is used.
         QWidget *frame = nullptr;
         // Where the frame's inner area (inside its border) starts, in frame coordinates.
@@ -58,7 +54,6 @@ public:
         QWidget *im1 = nullptr;    // progress marker
         QWidget *Sh1 = nullptr;    // repeat switch
         QWidget *Sh2 = nullptr;    // play-list switch
-        QMenu *q = nullptr;        // pass-count menu
         std::array<QAction *, 6> q1{};
 
         FileChooser chooseFile;
@@ -82,32 +77,26 @@ public:
     qint16 currentIndex() const { return m_currentIndex; }
     // Passes counted towards the loop setting.
     qint16 loopCounter() const { return m_loopCounter; }
-    // The number of the row clicked last, now; 0 when none was clicked or it has been removed.
-    int clickedRowNumber() const;
 
 public slots:
     // Start values once the list is read: one pass, menu entry "1" ticked.
-    void Form_Load();
+    void setStartValues();
     // The main window became active: shows the command line's animation, if any, every time.
-    void Form_Activate();
-    // The list's row click: the row the double click will show.
-    void setClickedItem(QTreeWidgetItem *item);
+    void showCommandLineAnimation();
     // The list's double click: shows the row clicked last, in place of the list.
-    void FileList_DblClick();
+    void showClickedRow();
     // The eject button: shows an animation chosen in the file dialog.
-    void Image2_Click();
+    void chooseAnimation();
     // Centres the display in the frame.
-    void CentreDisplay();
+    void centreDisplay();
     // The display showed another frame (also run by the frame-step buttons).
-    void AniGIF_FrameChanged();
+    void frameChanged();
     // The repeat switch.
-    void Image8_Click();
+    void toggleRepeat();
     // The play-list switch.
-    void Image9_Click();
+    void togglePlayList();
     // Entry `index` (0 .. 5) of the pass-count menu.
-    void q1_Click(int index);
-    // The "ML" button: the pass-count menu at the pointer.
-    void Image21_Click();
+    void choosePasses(int index);
 
 private:
     enum class Shown
@@ -121,18 +110,17 @@ private:
     bool loadFile(const QString &path);
     void advanceToNextRow();
     bool atLastFrame() const;
-    int rowCount() const;
-    QString rowPath(int rowNumber) const;
+    QWidget *listView() const;
+    int clickedRowNumber() const;
     void setLabel(QLabel *label, int value);
     void setAnimationName(const QString &name);
 
-    QPointer<QTreeWidget> m_fileList;
+    QPointer<PlayList> m_playList;
     QPointer<QWidget> m_frame;
     QPoint m_frameInnerOrigin;
     QPointer<AniGIF> m_display;
     QPointer<QLabel> m_lb1, m_lb2, m_Label3, m_Label4, m_lblAnim;
     QPointer<QWidget> m_im1, m_Sh1, m_Sh2;
-    QPointer<QMenu> m_q;
     std::array<QPointer<QAction>, 6> m_q1;
     FileChooser m_chooseFile;
     QString m_executableDir;
@@ -142,5 +130,4 @@ private:
 
     qint16 m_currentIndex = 0;
     qint16 m_loopCounter = 0;
-    QPersistentModelIndex m_clickedItem;
 };

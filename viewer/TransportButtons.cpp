@@ -19,7 +19,7 @@ TransportButtons::~TransportButtons()
         QCoreApplication::instance()->removeEventFilter(this);
 }
 
-void TransportButtons::Image3_MouseDown()
+void TransportButtons::stopPressed()
 {
     press(m_Image3);
     if (m_display) {
@@ -32,53 +32,53 @@ void TransportButtons::Image3_MouseDown()
         m_lb2->setText(ViewerFormulas::counterText(0));
 }
 
-void TransportButtons::Image4_MouseDown()
+void TransportButtons::playPressed()
 {
     press(m_Image4);
     if (m_display)
         m_display->Play();
 }
 
-void TransportButtons::Image5_MouseDown()
+void TransportButtons::nextPressed()
 {
     press(m_Image5);
     stepFrame(+1);
 }
 
-void TransportButtons::Image6_MouseDown()
+void TransportButtons::previousPressed()
 {
     press(m_Image6);
     stepFrame(-1);
 }
 
-void TransportButtons::Image7_MouseDown()
+void TransportButtons::pausePressed()
 {
     press(m_Image7);
     if (m_display)
         m_display->Stop();
 }
 
-void TransportButtons::Image3_MouseUp()
+void TransportButtons::stopReleased()
 {
     release(m_Image3);
 }
 
-void TransportButtons::Image4_MouseUp()
+void TransportButtons::playReleased()
 {
     release(m_Image4);
 }
 
-void TransportButtons::Image5_MouseUp()
+void TransportButtons::nextReleased()
 {
     release(m_Image5);
 }
 
-void TransportButtons::Image6_MouseUp()
+void TransportButtons::previousReleased()
 {
     release(m_Image6);
 }
 
-void TransportButtons::Image7_MouseUp()
+void TransportButtons::pauseReleased()
 {
     release(m_Image7);
 }

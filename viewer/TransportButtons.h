@@ -36,20 +36,20 @@ public:
 
 public slots:
     // Stop and rewind: halt, first frame, marker home, frame label "00".
-    void Image3_MouseDown();
-    void Image3_MouseUp();
+    void stopPressed();
+    void stopReleased();
     // Play, or go on from where playback halted.
-    void Image4_MouseDown();
-    void Image4_MouseUp();
+    void playPressed();
+    void playReleased();
     // Next frame.
-    void Image5_MouseDown();
-    void Image5_MouseUp();
+    void nextPressed();
+    void nextReleased();
     // Previous frame.
-    void Image6_MouseDown();
-    void Image6_MouseUp();
+    void previousPressed();
+    void previousReleased();
     // Pause: halt on the frame on show.
-    void Image7_MouseDown();
-    void Image7_MouseUp();
+    void pausePressed();
+    void pauseReleased();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,6 +1,6 @@
 #include "ViewerFormulas.h"
 
-#include "ListRowText.h"
+#include "DisplayName.h"
 
 #include <cmath>
 #include <limits>
@@ -41,7 +41,7 @@ int ViewerFormulas::toPixel(float position)
 
 bool ViewerFormulas::displayName(QStringView path, QString &name)
 {
-    const std::optional<QString> shown = ListRowText::displayNameIfAny(path);
+    const std::optional<QString> shown = DisplayName::ifAny(path);
     if (!shown)
         return false;
     name = *shown;

@@ -5,6 +5,7 @@
 #include "FileListRows.h"
 #include "FolderImportDialog.h"
 #include "ListFileCodec.h"
+#include "PlayList.h"
 
 #include <QApplication>
 #include <QDir>
@@ -79,7 +80,8 @@ int main(int argc, char **argv)
     window.show();
 
     AnimationList::Controls controls;
-    controls.fileList = fileList;
+    PlayList playList(fileList);
+    controls.playList = &playList;
     AnimationList list(controls, ListFileLocation(dir.path(), dir.path()));
 
     report("load (LoadList, list hidden)", timeMs([&] { list.loadList(); }));

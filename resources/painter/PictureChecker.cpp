@@ -1,8 +1,8 @@
 #include "PictureChecker.h"
 
 #include "CursorPainter.h"
-#include "DeckLayout.h"
 #include "KeyShape.h"
+#include "SkinLayout.h"
 #include "SkinPainter.h"
 
 #include <QSet>
@@ -19,17 +19,18 @@ struct Placed
 
 // The opaque pictures and where they lie on the skin.
 const Placed opaquePictures[] = {
-    {"previous.png", DeckLayout::previousButton}, {"play.png", DeckLayout::playButton},
-    {"pause.png", DeckLayout::pauseButton},       {"stop.png", DeckLayout::stopButton},
-    {"next.png", DeckLayout::nextButton},         {"knob1.png", DeckLayout::progressKnob},
-    {"knob2.png", DeckLayout::soundKnob},
+    {"previous.png", SkinLayout::previousButton}, {"play.png", SkinLayout::playButton},
+    {"pause.png", SkinLayout::pauseButton},       {"stop.png", SkinLayout::stopButton},
+    {"next.png", SkinLayout::nextButton},         {"knob1.png", SkinLayout::progressKnob},
+    {"knob2.png", SkinLayout::soundKnob},
 };
 
 // Label boxes over the lower display, which must show nothing but the dot pattern.
 const QRect labelBoxes[] = {
-    {24, 441, 25, 19},   {39, 438, 25, 19},   {54, 441, 25, 19},  {84, 444, 76, 16},
-    {165, 441, 25, 19},  {180, 438, 25, 19},  {195, 441, 25, 19}, {222, 444, 76, 16},
-    {309, 441, 136, 16}, {316, 456, 127, 16},
+    SkinLayout::frameTotal,    SkinLayout::frameColon,    SkinLayout::frameShown,
+    SkinLayout::framesCaption, SkinLayout::passesChosen,  SkinLayout::passColon,
+    SkinLayout::passShown,     SkinLayout::passesCaption, SkinLayout::soundName,
+    SkinLayout::animationName,
 };
 
 QString at(int x, int y)
@@ -110,7 +111,7 @@ void PictureChecker::checkSkin(const QImage &skin, QStringList &problems)
     if ((px(1, 1) & 0xffffff) != (keyColour & 0xffffff))
         problems << QStringLiteral("skin.png: pixel (1, 1) is not the key colour");
 
-    const QRect display = DeckLayout::upperDisplay;
+    const QRect display = SkinLayout::upperDisplay;
     for (int y = display.top(); y <= display.bottom(); ++y) {
         for (int x = display.left(); x <= display.right(); ++x) {
             if (px(x, y) != SkinPainter::displayColour()) {

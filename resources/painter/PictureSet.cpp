@@ -2,10 +2,10 @@
 
 #include "ChromePainter.h"
 #include "CursorPainter.h"
-#include "DeckLayout.h"
 #include "IconPainter.h"
 #include "KeyShape.h"
 #include "Quantizer.h"
+#include "SkinLayout.h"
 #include "SkinPainter.h"
 
 #include <QDir>
@@ -55,20 +55,20 @@ void PictureSet::paint()
     m_pictures.insert("skin.png", skin);
     const QImage skinRgb = skin.convertToFormat(QImage::Format_RGB32);
 
-    m_pictures.insert("previous.png", cutOut(raised, pressed, skinRgb, DeckLayout::previousButton));
-    m_pictures.insert("play.png", cutOut(raised, pressed, skinRgb, DeckLayout::playButton));
-    m_pictures.insert("pause.png", cutOut(raised, pressed, skinRgb, DeckLayout::pauseButton));
-    m_pictures.insert("stop.png", cutOut(raised, pressed, skinRgb, DeckLayout::stopButton));
-    m_pictures.insert("next.png", cutOut(raised, pressed, skinRgb, DeckLayout::nextButton));
+    m_pictures.insert("previous.png", cutOut(raised, pressed, skinRgb, SkinLayout::previousButton));
+    m_pictures.insert("play.png", cutOut(raised, pressed, skinRgb, SkinLayout::playButton));
+    m_pictures.insert("pause.png", cutOut(raised, pressed, skinRgb, SkinLayout::pauseButton));
+    m_pictures.insert("stop.png", cutOut(raised, pressed, skinRgb, SkinLayout::stopButton));
+    m_pictures.insert("next.png", cutOut(raised, pressed, skinRgb, SkinLayout::nextButton));
 
     QImage knobs = pressed.copy();
     {
         QPainter p(&knobs);
-        ChromePainter::knob(p, DeckLayout::progressKnob);
-        ChromePainter::knob(p, DeckLayout::soundKnob);
+        ChromePainter::knob(p, SkinLayout::progressKnob);
+        ChromePainter::knob(p, SkinLayout::soundKnob);
     }
-    m_pictures.insert("knob1.png", cutOut(knobs, pressed, skinRgb, DeckLayout::progressKnob));
-    m_pictures.insert("knob2.png", cutOut(knobs, pressed, skinRgb, DeckLayout::soundKnob));
+    m_pictures.insert("knob1.png", cutOut(knobs, pressed, skinRgb, SkinLayout::progressKnob));
+    m_pictures.insert("knob2.png", cutOut(knobs, pressed, skinRgb, SkinLayout::soundKnob));
 
     m_pictures.insert("hand.png", CursorPainter::paint());
     m_pictures.insert("icon16.png", IconPainter::indexed(16));

@@ -1,9 +1,9 @@
 #include "SkinPainter.h"
 
-#include "DeckLayout.h"
 #include "FontBook.h"
 #include "GlyphPainter.h"
 #include "KeyShape.h"
+#include "SkinLayout.h"
 
 #include <QFontMetrics>
 #include <QLinearGradient>
@@ -139,17 +139,17 @@ QImage SkinPainter::paint(Look transport) const
 
 void SkinPainter::paintUpperPanel(QImage &image, QPainter &p) const
 {
-    paintTitleStrip(image, p, DeckLayout::upperTitle, true);
-    paintLightBand(image, DeckLayout::upperBand);
-    hline(image, 1, 494, DeckLayout::upperBlackLine, blackLine);
+    paintTitleStrip(image, p, SkinLayout::upperTitle, true);
+    paintLightBand(image, SkinLayout::upperBand);
+    hline(image, 1, 494, SkinLayout::upperBlackLine, blackLine);
 
     // The display sits in a mitred bevel: the top and left walls in shadow, the right wall lit.
     const QColor wallDark[5] = {
         {178, 183, 194}, {148, 153, 166}, {118, 123, 138}, {86, 91, 108}, {42, 46, 64}};
     const QColor wallLit[5] = {
         {150, 155, 167}, {180, 185, 196}, {206, 210, 219}, {228, 231, 237}, {246, 247, 250}};
-    const int top = DeckLayout::upperBlackLine + 1;
-    const int bottom = DeckLayout::upperDisplay.bottom();
+    const int top = SkinLayout::upperBlackLine + 1;
+    const int bottom = SkinLayout::upperDisplay.bottom();
     for (int k = 0; k < 5; ++k) {
         for (int y = top + k; y <= bottom; ++y) {
             setPixel(image, 1 + k, y, wallDark[k]);
@@ -158,11 +158,11 @@ void SkinPainter::paintUpperPanel(QImage &image, QPainter &p) const
     }
     for (int k = 0; k < 5; ++k)
         hline(image, 1 + k, 494 - k, top + k, wallDark[k]);
-    p.fillRect(DeckLayout::upperDisplay, QColor(displayColour()));
+    p.fillRect(SkinLayout::upperDisplay, QColor(displayColour()));
 
-    brushed(image, DeckLayout::listBar, QColor(230, 233, 239), QColor(156, 162, 175), 5.0);
+    brushed(image, SkinLayout::listBar, QColor(230, 233, 239), QColor(156, 162, 175), 5.0);
     // A shadow line under the display and a highlight at the bottom of the bar.
-    hline(image, 1, 494, DeckLayout::listBar.top(), QColor(120, 126, 140));
+    hline(image, 1, 494, SkinLayout::listBar.top(), QColor(120, 126, 140));
     paintListButtons(p);
 
     // An engraved legend between the buttons and the vents.
@@ -211,7 +211,7 @@ void SkinPainter::paintTitleStrip(QImage &image, QPainter &p, const QRect &strip
         hline(image, strip.left(), strip.right(), strip.bottom(), QColor(20, 23, 42));
     }
 
-    const QRect emblem = upper ? DeckLayout::upperEmblem : DeckLayout::lowerEmblem;
+    const QRect emblem = upper ? SkinLayout::upperEmblem : SkinLayout::lowerEmblem;
     const int centre = emblem.top() + 5; // the line the grooves and the name are centred on
     int nameLeft = 0, nameRight = 0;
     if (withName) {
@@ -232,7 +232,7 @@ void SkinPainter::paintTitleStrip(QImage &image, QPainter &p, const QRect &strip
 
     // Three thin grooves across the strip, broken by the name.
     const int left = emblem.right() + 6;
-    const int right = (upper ? DeckLayout::upperFold.left() : DeckLayout::lowerMinimise.left()) - 6;
+    const int right = (upper ? SkinLayout::upperFold.left() : SkinLayout::lowerMinimise.left()) - 6;
     for (int g = -1; g <= 1; ++g) {
         const int y = centre - 1 + g * 3;
         for (int x = left; x <= right; ++x) {
@@ -245,21 +245,21 @@ void SkinPainter::paintTitleStrip(QImage &image, QPainter &p, const QRect &strip
 
     ChromePainter::emblem(p, emblem);
     if (upper) {
-        ChromePainter::titleButton(p, DeckLayout::upperFold);
-        p.fillRect(QRect(DeckLayout::upperFold.x() + 2, DeckLayout::upperFold.y() + 2, 6, 2),
+        ChromePainter::titleButton(p, SkinLayout::upperFold);
+        p.fillRect(QRect(SkinLayout::upperFold.x() + 2, SkinLayout::upperFold.y() + 2, 6, 2),
                    QColor(22, 26, 48));
-        ChromePainter::titleButton(p, DeckLayout::upperClose);
-        GlyphPainter::cross(p, DeckLayout::upperClose.adjusted(2, 2, -2, -2), QColor(22, 26, 48));
+        ChromePainter::titleButton(p, SkinLayout::upperClose);
+        GlyphPainter::cross(p, SkinLayout::upperClose.adjusted(2, 2, -2, -2), QColor(22, 26, 48));
     } else {
-        ChromePainter::titleButton(p, DeckLayout::lowerMinimise);
+        ChromePainter::titleButton(p, SkinLayout::lowerMinimise);
         p.fillRect(
-            QRect(DeckLayout::lowerMinimise.x() + 2, DeckLayout::lowerMinimise.bottom() - 3, 6, 2),
+            QRect(SkinLayout::lowerMinimise.x() + 2, SkinLayout::lowerMinimise.bottom() - 3, 6, 2),
             QColor(22, 26, 48));
-        ChromePainter::titleButton(p, DeckLayout::lowerFold);
-        p.fillRect(QRect(DeckLayout::lowerFold.x() + 2, DeckLayout::lowerFold.y() + 2, 6, 2),
+        ChromePainter::titleButton(p, SkinLayout::lowerFold);
+        p.fillRect(QRect(SkinLayout::lowerFold.x() + 2, SkinLayout::lowerFold.y() + 2, 6, 2),
                    QColor(22, 26, 48));
-        ChromePainter::titleButton(p, DeckLayout::lowerClose);
-        const QRect c = DeckLayout::lowerClose;
+        ChromePainter::titleButton(p, SkinLayout::lowerClose);
+        const QRect c = SkinLayout::lowerClose;
         GlyphPainter::cross(p, QRect(c.x() + 3, c.y() + 1, 5, 5), QColor(22, 26, 48));
     }
 }
@@ -288,10 +288,10 @@ void SkinPainter::paintListButtons(QPainter &p) const
         void (*sign)(QPainter &, const QRect &, const QColor &);
     };
     const Button buttons[] = {
-        {DeckLayout::addButton, QStringLiteral("Add"), &GlyphPainter::plus},
-        {DeckLayout::removeButton, QStringLiteral("Rem"), &GlyphPainter::minus},
-        {DeckLayout::selectButton, QStringLiteral("Sel"), &GlyphPainter::list},
-        {DeckLayout::miscButton, QStringLiteral("Misc"), &GlyphPainter::star},
+        {SkinLayout::addButton, QStringLiteral("Add"), &GlyphPainter::plus},
+        {SkinLayout::removeButton, QStringLiteral("Rem"), &GlyphPainter::minus},
+        {SkinLayout::selectButton, QStringLiteral("Sel"), &GlyphPainter::list},
+        {SkinLayout::miscButton, QStringLiteral("Misc"), &GlyphPainter::star},
     };
     const QFont font = FontBook::terminusBold(12);
     const QFontMetrics fm(font);
@@ -316,11 +316,11 @@ void SkinPainter::paintListButtons(QPainter &p) const
 
 void SkinPainter::paintLowerPanel(QImage &image, QPainter &p) const
 {
-    paintTitleStrip(image, p, DeckLayout::lowerTitle, false);
-    hline(image, 1, 494, DeckLayout::lowerTitle.bottom() + 1, QColor(20, 23, 42));
-    paintLightBand(image, DeckLayout::lowerBand);
-    hline(image, 1, 494, DeckLayout::lowerBlackLine, blackLine);
-    brushed(image, DeckLayout::lowerBody, QColor(222, 225, 232), QColor(160, 166, 179), 5.0);
+    paintTitleStrip(image, p, SkinLayout::lowerTitle, false);
+    hline(image, 1, 494, SkinLayout::lowerTitle.bottom() + 1, QColor(20, 23, 42));
+    paintLightBand(image, SkinLayout::lowerBand);
+    hline(image, 1, 494, SkinLayout::lowerBlackLine, blackLine);
+    brushed(image, SkinLayout::lowerBody, QColor(222, 225, 232), QColor(160, 166, 179), 5.0);
     paintDotDisplay(image, p);
     paintSwitches(p);
     paintProgress(image, p);
@@ -330,7 +330,7 @@ void SkinPainter::paintLowerPanel(QImage &image, QPainter &p) const
 
 void SkinPainter::paintDotDisplay(QImage &image, QPainter &p) const
 {
-    const QRectF outer(DeckLayout::lowerDisplay);
+    const QRectF outer(SkinLayout::lowerDisplay);
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     // A soft shadow around the glass, the light rim, a dark inner line, then the dots.
@@ -338,7 +338,7 @@ void SkinPainter::paintDotDisplay(QImage &image, QPainter &p) const
     p.fillPath(rounded(outer, 5), QColor(214, 224, 240));
     p.fillPath(rounded(outer.adjusted(1, 1, -1, -1), 4), QColor(2, 20, 62));
     p.restore();
-    const QRect inner = DeckLayout::lowerDisplay.adjusted(2, 2, -2, -2);
+    const QRect inner = SkinLayout::lowerDisplay.adjusted(2, 2, -2, -2);
     for (int y = inner.top(); y <= inner.bottom(); ++y) {
         for (int x = inner.left(); x <= inner.right(); ++x) {
             // Keep the rounded corners of the inner line.
@@ -357,7 +357,7 @@ void SkinPainter::paintSwitches(QPainter &p) const
     // A shallow plate behind the two switches.
     ChromePainter::recess(p, QRectF(452, 440, 39, 48), 6, QColor(178, 183, 194),
                           QColor(204, 208, 217));
-    const QRect cells[] = {DeckLayout::repeatSwitch, DeckLayout::listSwitch};
+    const QRect cells[] = {SkinLayout::repeatSwitch, SkinLayout::listSwitch};
     for (int i = 0; i < 2; ++i) {
         const QRect &c = cells[i];
         const QRectF circle(c.x() + 1.5, c.y(), 16, 16);
@@ -367,15 +367,15 @@ void SkinPainter::paintSwitches(QPainter &p) const
         else
             GlyphPainter::digits123(p, face.toAlignedRect(), glyphBlack);
     }
-    ChromePainter::socket(p, DeckLayout::repeatSocket);
-    ChromePainter::socket(p, DeckLayout::listSocket);
+    ChromePainter::socket(p, SkinLayout::repeatSocket);
+    ChromePainter::socket(p, SkinLayout::listSocket);
 }
 
 void SkinPainter::paintProgress(QImage &image, QPainter &) const
 {
-    const int y = DeckLayout::progressLine;
-    const int l = DeckLayout::progressLeft;
-    const int r = DeckLayout::progressRight;
+    const int y = SkinLayout::progressLine;
+    const int l = SkinLayout::progressLeft;
+    const int r = SkinLayout::progressRight;
     for (int x = l - 1; x <= r + 1; ++x) {
         const QColor above = pixel(image, x, y - 1);
         setPixel(image, x, y - 1, ChromePainter::mix(above, QColor(40, 44, 56), 0.45));
@@ -396,15 +396,15 @@ void SkinPainter::paintProgress(QImage &image, QPainter &) const
 
 void SkinPainter::paintCapsuleCluster(QPainter &p) const
 {
-    ChromePainter::recess(p, QRectF(DeckLayout::capsuleCluster), 5, QColor(112, 118, 132),
+    ChromePainter::recess(p, QRectF(SkinLayout::capsuleCluster), 5, QColor(112, 118, 132),
                           QColor(146, 152, 165));
-    ChromePainter::capsule(p, DeckLayout::ejectButton);
-    GlyphPainter::eject(p, DeckLayout::ejectButton.adjusted(0, 1, 0, 0), glyphBlack);
-    ChromePainter::capsule(p, DeckLayout::listViewButton);
-    ChromePainter::capsule(p, DeckLayout::loopMenuButton);
+    ChromePainter::capsule(p, SkinLayout::ejectButton);
+    GlyphPainter::eject(p, SkinLayout::ejectButton.adjusted(0, 1, 0, 0), glyphBlack);
+    ChromePainter::capsule(p, SkinLayout::listViewButton);
+    ChromePainter::capsule(p, SkinLayout::loopMenuButton);
     const QFont font = FontBook::terminusBold(12);
-    drawCentredText(p, DeckLayout::listViewButton, font, QStringLiteral("PL"), QColor(24, 64, 200));
-    drawCentredText(p, DeckLayout::loopMenuButton, font, QStringLiteral("ML"), glyphBlack);
+    drawCentredText(p, SkinLayout::listViewButton, font, QStringLiteral("PL"), QColor(24, 64, 200));
+    drawCentredText(p, SkinLayout::loopMenuButton, font, QStringLiteral("ML"), glyphBlack);
 }
 
 void SkinPainter::paintTransport(QPainter &p, Look look) const
@@ -413,13 +413,13 @@ void SkinPainter::paintTransport(QPainter &p, Look look) const
                           QColor(74, 80, 95));
     const bool pressed = look == Look::Pressed;
     const QColor sign = glyphBlack;
-    QRectF face = ChromePainter::roundButton(p, DeckLayout::previousButton, look);
+    QRectF face = ChromePainter::roundButton(p, SkinLayout::previousButton, look);
     GlyphPainter::previous(p, face, sign);
-    face = ChromePainter::roundButton(p, DeckLayout::playButton, look);
+    face = ChromePainter::roundButton(p, SkinLayout::playButton, look);
     GlyphPainter::play(p, face, sign);
-    face = ChromePainter::roundButton(p, DeckLayout::pauseButton, look);
+    face = ChromePainter::roundButton(p, SkinLayout::pauseButton, look);
     GlyphPainter::pause(p, face, sign);
-    face = ChromePainter::roundButton(p, DeckLayout::stopButton, look);
+    face = ChromePainter::roundButton(p, SkinLayout::stopButton, look);
     {
         const qreal s = std::round(face.width() * 0.42);
         const QRectF sq(std::round(face.center().x() - s / 2),
@@ -434,28 +434,28 @@ void SkinPainter::paintTransport(QPainter &p, Look look) const
             p.fillRect(sq.adjusted(1, 1, -1, -1), g);
         }
     }
-    face = ChromePainter::roundButton(p, DeckLayout::nextButton, look);
+    face = ChromePainter::roundButton(p, SkinLayout::nextButton, look);
     GlyphPainter::next(p, face, sign);
 }
 
 void SkinPainter::paintSoundRow(QImage &image, QPainter &p) const
 {
-    const QRectF speaker(DeckLayout::loudspeaker);
+    const QRectF speaker(SkinLayout::loudspeaker);
     const QRectF face = ChromePainter::smallRoundButton(p, speaker);
     GlyphPainter::loudspeaker(p, face.translated(0.5, 0), glyphBlack);
 
     ChromePainter::recess(p, QRectF(181, 531, 268, 15), 6, QColor(214, 219, 228),
                           QColor(246, 247, 250));
-    const int l = DeckLayout::soundLeft, r = DeckLayout::soundRight;
-    hline(image, l, r, DeckLayout::soundLineTop - 1, QColor(150, 158, 176));
-    hline(image, l, r, DeckLayout::soundLineTop, QColor(56, 108, 220));
-    hline(image, l, r, DeckLayout::soundLineBottom, QColor(26, 64, 172));
-    hline(image, l, r, DeckLayout::soundLineBottom + 1, QColor(255, 255, 255));
+    const int l = SkinLayout::soundLeft, r = SkinLayout::soundRight;
+    hline(image, l, r, SkinLayout::soundLineTop - 1, QColor(150, 158, 176));
+    hline(image, l, r, SkinLayout::soundLineTop, QColor(56, 108, 220));
+    hline(image, l, r, SkinLayout::soundLineBottom, QColor(26, 64, 172));
+    hline(image, l, r, SkinLayout::soundLineBottom + 1, QColor(255, 255, 255));
 
-    const QRect &c = DeckLayout::soundSwitch;
+    const QRect &c = SkinLayout::soundSwitch;
     const QRectF sw = ChromePainter::smallRoundButton(p, QRectF(c.x() + 1.5, c.y(), 16, 16));
     GlyphPainter::loopArrow(p, sw, glyphBlack);
-    ChromePainter::socket(p, DeckLayout::soundSocket);
+    ChromePainter::socket(p, SkinLayout::soundSocket);
 }
 
 void SkinPainter::paintEdges(QImage &image) const
@@ -464,7 +464,7 @@ void SkinPainter::paintEdges(QImage &image) const
     auto isEdge = [&](int x, int y) {
         if (!KeyShape::isInside(x, y))
             return true;
-        if (y == DeckLayout::seamTop || y == DeckLayout::seamBottom)
+        if (y == SkinLayout::seamTop || y == SkinLayout::seamBottom)
             return true;
         return !KeyShape::isInside(x - 1, y) || !KeyShape::isInside(x + 1, y) ||
                !KeyShape::isInside(x, y - 1) || !KeyShape::isInside(x, y + 1);

@@ -4,6 +4,7 @@
 #include "PictureBox.h"
 #include "ShapeDot.h"
 #include "SkinLabel.h"
+#include "SkinLayout.h"
 #include "SkinResources.h"
 #include "frmMain.h"
 #include "mdlMain.h"
@@ -13,6 +14,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -32,31 +34,31 @@ struct Expected
 };
 
 const Expected imageControls[] = {
-    {"Image20(0)", {6, 3, 10, 10}, u"", true},
-    {"Image19", {468, 3, 10, 10}, u"Свернуть", true},
-    {"Image1", {480, 3, 10, 10}, u"Закрыть", true},
-    {"Image12", {6, 366, 40, 19}, u"Добавить в лист", true},
-    {"Image13", {51, 366, 37, 19}, u"Удалить выделенное", true},
-    {"Image14", {96, 369, 31, 16}, u"Выделить все", true},
-    {"Image15", {132, 369, 40, 13}, u"Снять выделение", true},
-    {"Image20(1)", {6, 393, 10, 10}, u"", true},
-    {"Image16", {456, 393, 10, 10}, u"В значек", true},
-    {"Image18", {468, 393, 10, 7}, u"Свернуть", true},
-    {"Image17", {480, 393, 10, 7}, u"Закрыть", true},
-    {"Image8", {456, 444, 19, 16}, u"Повторение", true},
-    {"Image9", {456, 468, 19, 16}, u"Просмотр файл-листа", true},
-    {"Image2", {411, 498, 16, 13}, u"Выбор анимации", true},
-    {"Image11", {435, 498, 22, 13}, u"Файл-лист", true},
-    {"Image21", {462, 495, 23, 17}, u"", true},
-    {"Image22", {456, 525, 19, 16}, u"", true},
-    {"Image10", {165, 528, 13, 13}, u"Выбор звука", true},
-    {"Image6", {8, 517, 23, 23}, u"Предыдущий кадр", true},
-    {"Image4", {36, 517, 25, 25}, u"Проигрывание", true},
-    {"Image7", {67, 517, 23, 25}, u"Пауза", true},
-    {"Image3", {95, 516, 27, 26}, u"Стоп", true},
-    {"Image5", {127, 516, 22, 24}, u"Следующий кадр", true},
-    {"im1", {9, 500, 17, 9}, u"", false},
-    {"im2", {186, 534, 17, 10}, u"", false},
+    {"Image20(0)", SkinLayout::upperEmblem, u"", true},
+    {"Image19", SkinLayout::upperFold, u"Свернуть", true},
+    {"Image1", SkinLayout::upperClose, u"Закрыть", true},
+    {"Image12", SkinLayout::addButton, u"Добавить в лист", true},
+    {"Image13", SkinLayout::removeButton, u"Удалить выделенное", true},
+    {"Image14", SkinLayout::selectButton, u"Выделить все", true},
+    {"Image15", SkinLayout::miscButton, u"Снять выделение", true},
+    {"Image20(1)", SkinLayout::lowerEmblem, u"", true},
+    {"Image16", SkinLayout::lowerMinimise, u"В значек", true},
+    {"Image18", SkinLayout::lowerFold, u"Свернуть", true},
+    {"Image17", SkinLayout::lowerClose, u"Закрыть", true},
+    {"Image8", SkinLayout::repeatSwitch, u"Повторение", true},
+    {"Image9", SkinLayout::listSwitch, u"Просмотр файл-листа", true},
+    {"Image2", SkinLayout::ejectButton, u"Выбор анимации", true},
+    {"Image11", SkinLayout::listViewButton, u"Файл-лист", true},
+    {"Image21", SkinLayout::loopMenuButton, u"", true},
+    {"Image22", SkinLayout::soundSwitch, u"", true},
+    {"Image10", SkinLayout::loudspeaker, u"Выбор звука", true},
+    {"Image6", SkinLayout::previousButton, u"Предыдущий кадр", true},
+    {"Image4", SkinLayout::playButton, u"Проигрывание", true},
+    {"Image7", SkinLayout::pauseButton, u"Пауза", true},
+    {"Image3", SkinLayout::stopButton, u"Стоп", true},
+    {"Image5", SkinLayout::nextButton, u"Следующий кадр", true},
+    {"im1", SkinLayout::progressKnob, u"", false},
+    {"im2", SkinLayout::soundKnob, u"", false},
 };
 
 struct ExpectedLabel
@@ -69,17 +71,61 @@ struct ExpectedLabel
 };
 
 const ExpectedLabel labels[] = {
-    {"lb1", {24, 441, 25, 19}, "00", {0, 128, 0}, true},
-    {"Label1", {39, 438, 25, 19}, ":", {0, 128, 0}, true},
-    {"lb2", {54, 441, 25, 19}, "00", {0, 128, 0}, true},
-    {"Label2(0)", {84, 444, 76, 16}, "Frames / Frame", {128, 128, 255}, false},
-    {"Label3", {165, 441, 25, 19}, "01", {0, 128, 0}, true},
-    {"Label5", {180, 438, 25, 19}, ":", {0, 128, 0}, true},
-    {"Label4", {195, 441, 25, 19}, "00", {0, 128, 0}, true},
-    {"Label2(1)", {222, 444, 76, 16}, "Loops / Loop", {128, 128, 255}, false},
-    {"lblSnd", {309, 441, 136, 16}, "Sound:", {128, 128, 255}, false},
-    {"lblAnim", {316, 456, 127, 16}, "Anim:", {128, 128, 255}, false},
+    {"lb1", SkinLayout::frameTotal, "00", {0, 128, 0}, true},
+    {"Label1", SkinLayout::frameColon, ":", {0, 128, 0}, true},
+    {"lb2", SkinLayout::frameShown, "00", {0, 128, 0}, true},
+    {"Label2(0)", SkinLayout::framesCaption, "Frames / Frame", {128, 128, 255}, false},
+    {"Label3", SkinLayout::passesChosen, "01", {0, 128, 0}, true},
+    {"Label5", SkinLayout::passColon, ":", {0, 128, 0}, true},
+    {"Label4", SkinLayout::passShown, "00", {0, 128, 0}, true},
+    {"Label2(1)", SkinLayout::passesCaption, "Loops / Loop", {128, 128, 255}, false},
+    {"lblSnd", SkinLayout::soundName, "Sound:", {128, 128, 255}, false},
+    {"lblAnim", SkinLayout::animationName, "Anim:", {128, 128, 255}, false},
 };
+
+QImage skinPixels()
+{
+    return SkinResources::skin().convertToFormat(QImage::Format_RGB32);
+}
+
+// Whether `place` lies on the skin's shape and holds an element painted across it: both its
+// top and bottom lines, or both its left and right lines (or all four), show a colour that the
+// ring of pixels just outside the place lacks.
+bool spansPaintedElement(const QImage &skin, const QRect &place, bool bothWays = false)
+{
+    const QRgb key = skin.pixel(1, 1);
+    for (int y = place.top(); y <= place.bottom(); ++y)
+        for (int x = place.left(); x <= place.right(); ++x)
+            if (skin.pixel(x, y) == key)
+                return false;
+    const QRect outer = place.adjusted(-1, -1, 1, 1);
+    QSet<QRgb> ring;
+    for (int x = outer.left(); x <= outer.right(); ++x)
+        ring << skin.pixel(x, outer.top()) << skin.pixel(x, outer.bottom());
+    for (int y = outer.top(); y <= outer.bottom(); ++y)
+        ring << skin.pixel(outer.left(), y) << skin.pixel(outer.right(), y);
+    auto painted = [&](QPoint from, QPoint step, int n) {
+        for (int i = 0; i < n; ++i)
+            if (!ring.contains(skin.pixel(from + i * step)))
+                return true;
+        return false;
+    };
+    const bool across = painted(place.topLeft(), {0, 1}, place.height()) &&
+                        painted(place.topRight(), {0, 1}, place.height());
+    const bool down = painted(place.topLeft(), {1, 0}, place.width()) &&
+                      painted(place.bottomLeft(), {1, 0}, place.width());
+    return bothWays ? across && down : across || down;
+}
+
+// How many pixels of `picture` the skin repeats with the picture's corner at `at`.
+int pixelsAlike(const QImage &picture, const QImage &skin, QPoint at)
+{
+    int n = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            n += picture.pixel(x, y) == skin.pixel(at + QPoint(x, y));
+    return n;
+}
 
 // Skin pixel (x, y) lies at window pixel (x - 1, y - 1).
 QPoint windowPoint(QPoint skinPoint)
@@ -167,9 +213,25 @@ void tst_app_frmMain::imageControls()
         QCOMPARE(control->cursor().pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
                  SkinResources::handCursorImage().convertToFormat(QImage::Format_ARGB32));
     }
-    // Pictures, where a control has one, are exactly its size.
-    if (!control->picture().isNull())
-        QCOMPARE(control->picture().size(), place.size());
+    // A picture, where a control has one, is exactly its size and was cut from the skin at that
+    // place: its corners show the skin around the button, and nowhere near does the skin repeat
+    // more of it. Without one, the control covers the element painted there.
+    const QImage skin = skinPixels();
+    if (!control->picture().isNull()) {
+        const QImage picture = control->picture().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(picture.size(), place.size());
+        const QPoint corners[] = {{0, 0},
+                                  {place.width() - 1, 0},
+                                  {0, place.height() - 1},
+                                  {place.width() - 1, place.height() - 1}};
+        for (QPoint c : corners)
+            QCOMPARE(picture.pixel(c), skin.pixel(place.topLeft() + c));
+        for (QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+            QVERIFY(pixelsAlike(picture, skin, place.topLeft()) >=
+                    pixelsAlike(picture, skin, place.topLeft() + d));
+    } else {
+        QVERIFY(spansPaintedElement(skin, place));
+    }
     const bool hasPicture =
         name.startsWith(QLatin1String("im")) ||
         QStringList{"Image3", "Image4", "Image5", "Image6", "Image7"}.contains(name);
@@ -190,6 +252,13 @@ void tst_app_frmMain::labels()
     auto *label = form->pic->findChild<SkinLabel *>(QLatin1String(e.name));
     QVERIFY(label);
     QCOMPARE(label->geometry(), e.place);
+    // The label lies over the bare dot pattern of the lower display: every pixel under it
+    // repeats two pixels to its right.
+    const QImage skin = skinPixels();
+    for (int y = e.place.top(); y <= e.place.bottom(); ++y)
+        for (int x = e.place.left(); x <= e.place.right(); ++x)
+            if (skin.pixel(x, y) != skin.pixel(x + 2, y))
+                QFAIL(qPrintable(QStringLiteral("skin pixel (%1, %2)").arg(x).arg(y)));
     QCOMPARE(label->text(), QLatin1String(e.caption));
     QCOMPARE(label->foreColor(), e.colour);
     QVERIFY(!label->autoFillBackground());
@@ -202,14 +271,17 @@ void tst_app_frmMain::labels()
         QVERIFY(QFontInfo(label->font()).fixedPitch());
 }
 
+// The dots cover the sockets painted for them.
 void tst_app_frmMain::dots()
 {
-    const std::pair<const char *, QPoint> places[] = {
-        {"Sh1", {481, 449}}, {"Sh2", {481, 472}}, {"Sh3", {481, 529}}};
+    const std::pair<const char *, QRect> places[] = {{"Sh1", SkinLayout::repeatSocket},
+                                                     {"Sh2", SkinLayout::listSocket},
+                                                     {"Sh3", SkinLayout::soundSocket}};
     for (const auto &[name, place] : places) {
         auto *dot = form->pic->findChild<ShapeDot *>(QLatin1String(name));
         QVERIFY(dot);
-        QCOMPARE(dot->geometry(), QRect(place, QSize(5, 5)));
+        QCOMPARE(dot->geometry(), place);
+        QVERIFY(spansPaintedElement(skinPixels(), place, true));
         QCOMPARE(dot->fillColor(), QColor(0, 255, 0));
         QVERIFY(dot->isHidden());
         QVERIFY(dot->testAttribute(Qt::WA_TransparentForMouseEvents));

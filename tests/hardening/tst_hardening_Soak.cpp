@@ -83,20 +83,20 @@ void tst_hardening_Soak::playListAndRepeatingSoundStayFlat()
     form.showMessage = [](const QString &, const QString &) {};
     QString chosen;
     form.CDialog->setChooser([&chosen](const CommonDialog &) { return chosen; });
-    form.viewer->Form_Load();
+    form.viewer->setStartValues();
     for (const QString &path : gifs)
         FileListRows::addListRow(form.FileList, QFileInfo(path).completeBaseName(), path);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
     chosen = gifs.first();
-    form.viewer->Image2_Click();
-    form.viewer->Image9_Click(); // play-list switch on
+    form.viewer->chooseAnimation();
+    form.viewer->togglePlayList(); // play-list switch on
     QVERIFY(!form.Sh2->isHidden());
     chosen = sound;
-    form.soundPanel->Image10_Click();
+    form.soundPanel->chooseSound();
     if (form.Sh3->isHidden())
-        form.soundPanel->Image22_Click(); // sound repeat on
+        form.soundPanel->toggleRepeat(); // sound repeat on
     QVERIFY(!form.Sh3->isHidden());
 
     int frames = 0;

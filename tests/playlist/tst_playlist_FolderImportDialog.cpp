@@ -2,6 +2,7 @@
 #include "FileListRows.h"
 #include "FolderImportDialog.h"
 #include "FolderTreeModel.h"
+#include "PlayList.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -99,7 +100,8 @@ void tst_playlist_FolderImportDialog::cleanup()
     QDir::setCurrent(m_startFolder);
 }
 
-std::unique_ptr<FolderImportDialog> tst_playlist_FolderImportDialog::makeDialog(const QStringList &drives)
+std::unique_ptr<FolderImportDialog>
+tst_playlist_FolderImportDialog::makeDialog(const QStringList &drives)
 {
     return std::make_unique<FolderImportDialog>(
         [this](const QString &caption, const QString &path) {
@@ -364,7 +366,8 @@ void tst_playlist_FolderImportDialog::addFolderFromTheList()
     FileListRows::applyLook(&fileList);
     fileList.hide();
     AnimationList::Controls controls;
-    controls.fileList = &fileList;
+    PlayList playList(&fileList);
+    controls.playList = &playList;
     AnimationList list(controls, ListFileLocation(m_dir->path(), m_dir->path()));
     int runs = 0;
     bool select = true;

@@ -1,4 +1,5 @@
 #include "SkinFonts.h"
+#include "SkinLayout.h"
 #include "SkinResources.h"
 
 #include <QFontInfo>
@@ -143,8 +144,9 @@ void tst_resources_SkinResources::outline()
 void tst_resources_SkinResources::displayArea()
 {
     const QImage skin = SkinResources::skin().convertToFormat(QImage::Format_RGB32);
-    for (int y = 40; y <= 362; ++y)
-        for (int x = 6; x <= 489; ++x)
+    const QRect display = SkinLayout::upperDisplay;
+    for (int y = display.top(); y <= display.bottom(); ++y)
+        for (int x = display.left(); x <= display.right(); ++x)
             if (skin.pixel(x, y) != qRgb(31, 63, 127))
                 QFAIL(qPrintable(QStringLiteral("display pixel (%1, %2)").arg(x).arg(y)));
 }
@@ -154,13 +156,18 @@ void tst_resources_SkinResources::pictures_data()
     QTest::addColumn<QImage>("picture");
     QTest::addColumn<QSize>("size");
     using T = SkinResources::Transport;
-    QTest::newRow("previous") << SkinResources::transport(T::Previous).toImage() << QSize(23, 23);
-    QTest::newRow("play") << SkinResources::transport(T::Play).toImage() << QSize(25, 25);
-    QTest::newRow("pause") << SkinResources::transport(T::Pause).toImage() << QSize(23, 25);
-    QTest::newRow("stop") << SkinResources::transport(T::Stop).toImage() << QSize(27, 26);
-    QTest::newRow("next") << SkinResources::transport(T::Next).toImage() << QSize(22, 24);
-    QTest::newRow("knob 1") << SkinResources::knob(1).toImage() << QSize(17, 9);
-    QTest::newRow("knob 2") << SkinResources::knob(2).toImage() << QSize(17, 10);
+    QTest::newRow("previous") << SkinResources::transport(T::Previous).toImage()
+                              << SkinLayout::previousButton.size();
+    QTest::newRow("play") << SkinResources::transport(T::Play).toImage()
+                          << SkinLayout::playButton.size();
+    QTest::newRow("pause") << SkinResources::transport(T::Pause).toImage()
+                           << SkinLayout::pauseButton.size();
+    QTest::newRow("stop") << SkinResources::transport(T::Stop).toImage()
+                          << SkinLayout::stopButton.size();
+    QTest::newRow("next") << SkinResources::transport(T::Next).toImage()
+                          << SkinLayout::nextButton.size();
+    QTest::newRow("knob 1") << SkinResources::knob(1).toImage() << SkinLayout::progressKnob.size();
+    QTest::newRow("knob 2") << SkinResources::knob(2).toImage() << SkinLayout::soundKnob.size();
 }
 
 // Button and knob pictures are opaque rectangles of their exact size, without the key colour.

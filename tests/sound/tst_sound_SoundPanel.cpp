@@ -62,7 +62,7 @@ struct Deck
     void choose(const std::optional<QString> &file)
     {
         answer = file;
-        panel->Image10_Click();
+        panel->chooseSound();
     }
     int marker() const { return im2->x(); }
 };
@@ -123,7 +123,7 @@ void tst_sound_SoundPanel::refusedChoiceLeavesSoundPlaying()
     Deck deck(layer);
     deck.choose(rain);
     layer.nowMs = 1500;
-    deck.panel->Timer1_Timer();
+    deck.panel->watchTick();
     layer.log.clear();
     deck.choose(answer);
     QCOMPARE(layer.log, QStringList());
@@ -165,7 +165,7 @@ void tst_sound_SoundPanel::marker()
     deck.choose(rain);
     layer.nowMs = atMs;
     layer.positionReply = positionReply;
-    deck.panel->Timer1_Timer();
+    deck.panel->watchTick();
     QCOMPARE(deck.marker(), left);
     QCOMPARE(deck.im2->y(), 534);
 }
@@ -179,13 +179,13 @@ void tst_sound_SoundPanel::markerWithoutLength()
     Deck deck(layer);
     deck.choose(rain);
     layer.nowMs = 1200;
-    deck.panel->Timer1_Timer();
+    deck.panel->watchTick();
     QCOMPARE(deck.marker(), 306);
     for (const QString &length : {QStringLiteral("0"), QStringLiteral("4294967296")}) {
         layer.lengthReply = length;
         for (int i = 0; i < 3; ++i) {
             layer.nowMs += 100;
-            deck.panel->Timer1_Timer();
+            deck.panel->watchTick();
             QCOMPARE(deck.marker(), 306);
             QVERIFY(deck.Timer1->isActive());
         }
@@ -201,13 +201,13 @@ void tst_sound_SoundPanel::repeatOffStopsAtTheEnd()
     deck.choose(rain);
     for (int i = 0; i < 9; ++i) {
         layer.nowMs += 100;
-        deck.panel->Timer1_Timer();
+        deck.panel->watchTick();
         QVERIFY(deck.Timer1->isActive());
     }
     QCOMPARE(deck.marker(), 402);
     layer.log.clear();
     layer.nowMs += 100;
-    deck.panel->Timer1_Timer();
+    deck.panel->watchTick();
     QVERIFY(!deck.Timer1->isActive());
     QCOMPARE(layer.log.mid(4), QStringList({"close all"}));
     QVERIFY(!layer.isOpen());
@@ -225,7 +225,7 @@ void tst_sound_SoundPanel::repeatOnStartsAgain()
     Deck deck(layer);
     deck.choose(rain);
     layer.log.clear();
-    deck.panel->Image22_Click();
+    deck.panel->toggleRepeat();
     QVERIFY(!deck.Sh3->isHidden());
     QVERIFY(!deck.Sh3->isVisible());
     QCOMPARE(layer.log, QStringList());
@@ -235,22 +235,22 @@ void tst_sound_SoundPanel::repeatOnStartsAgain()
     for (int pass = 0; pass < 3; ++pass) {
         layer.nowMs += 1000;
         layer.log.clear();
-        deck.panel->Timer1_Timer();
+        deck.panel->watchTick();
         QCOMPARE(deck.marker(), 426);
         QCOMPARE(layer.log.mid(4), startCommands(rain));
         QVERIFY(deck.Timer1->isActive());
         layer.nowMs += 100;
-        deck.panel->Timer1_Timer();
+        deck.panel->watchTick();
         QCOMPARE(deck.marker(), 210);
     }
     // Hidden again, the switch takes effect at the next end.
     layer.log.clear();
-    deck.panel->Image22_Click();
+    deck.panel->toggleRepeat();
     QVERIFY(deck.Sh3->isHidden());
     QCOMPARE(layer.log, QStringList());
     QVERIFY(!layer.repeat);
     layer.nowMs += 900;
-    deck.panel->Timer1_Timer();
+    deck.panel->watchTick();
     QVERIFY(!deck.Timer1->isActive());
     QVERIFY(!layer.isOpen());
 }
@@ -263,10 +263,10 @@ void tst_sound_SoundPanel::secondChoiceWhilePlaying()
     layer.lengths[rain] = 3000;
     layer.lengths[wind] = 2000;
     Deck deck(layer);
-    deck.panel->Image22_Click();
+    deck.panel->toggleRepeat();
     deck.choose(rain);
     layer.nowMs = 1500;
-    deck.panel->Timer1_Timer();
+    deck.panel->watchTick();
     QCOMPARE(deck.marker(), 306);
 
     layer.log.clear();
@@ -276,12 +276,12 @@ void tst_sound_SoundPanel::secondChoiceWhilePlaying()
     QVERIFY(deck.Timer1->isActive());
     QCOMPARE(deck.panel->soundPath(), wind);
     layer.nowMs += 500;
-    deck.panel->Timer1_Timer();
+    deck.panel->watchTick();
     QCOMPARE(deck.marker(), 246);
 
     layer.nowMs += 1500;
     layer.log.clear();
-    deck.panel->Timer1_Timer();
+    deck.panel->watchTick();
     QCOMPARE(layer.log.mid(4), startCommands(wind));
 }
 
@@ -301,12 +301,12 @@ void tst_sound_SoundPanel::unopenableFile()
     SimulatedLayer layer;
     Deck deck(layer);
     if (repeat)
-        deck.panel->Image22_Click();
+        deck.panel->toggleRepeat();
     deck.choose(QStringLiteral("/snd/broken.wav"));
     QCOMPARE(deck.lblSnd->text(), "Sound: broken");
     QVERIFY(deck.Timer1->isActive());
     layer.log.clear();
-    deck.panel->Timer1_Timer();
+    deck.panel->watchTick();
     QVERIFY(!deck.Timer1->isActive());
     QCOMPARE(layer.log.mid(4), QStringList({"close all"}));
     QCOMPARE(deck.marker(), 186);
@@ -320,7 +320,7 @@ void tst_sound_SoundPanel::closeAllForExit()
     SimulatedLayer layer;
     layer.lengths[rain] = 1000;
     Deck deck(layer);
-    deck.panel->Image22_Click();
+    deck.panel->toggleRepeat();
     deck.choose(rain);
     layer.log.clear();
     deck.panel->SoundCloseAll();
@@ -341,7 +341,7 @@ void tst_sound_SoundPanel::layerFaultsStayInside()
     QCOMPARE(deck.lblSnd->text(), "Sound: Rain");
     QVERIFY(!deck.Timer1->isActive());
     deck.Timer1->start();
-    deck.panel->Timer1_Timer();
+    deck.panel->watchTick();
     QCOMPARE(deck.marker(), 186);
     deck.panel->SoundCloseAll();
     QVERIFY(!deck.Timer1->isActive());
@@ -359,7 +359,7 @@ void tst_sound_SoundPanel::realLayer()
     MediaLayer media(MediaLayer::Options{});
     CountingTarget layer(media);
     Deck deck(layer, dir.path());
-    deck.panel->Image22_Click();
+    deck.panel->toggleRepeat();
 
     QList<int> markers;
     int restarts = 0;
@@ -368,7 +368,7 @@ void tst_sound_SoundPanel::realLayer()
         markers << deck.marker();
         restarts = int(layer.log.count(QStringLiteral("play med"))) - 1;
         if (restarts == 2 && !deck.Sh3->isHidden())
-            deck.panel->Image22_Click();
+            deck.panel->toggleRepeat();
     });
     deck.choose(path);
     QCOMPARE(deck.dialogArguments.value(0), dir.filePath(QStringLiteral("snd")));

@@ -1,9 +1,12 @@
 #include "ViewerFixture.h"
 
+#include "DisplayName.h"
+#include "FileListRows.h"
+#include "SkinLayout.h"
 #include "TestGifs.h"
+#include "ViewerWiring.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QMouseEvent>
 
 PressButton::PressButton(QWidget *parent, QRect place) : QWidget(parent)
@@ -21,6 +24,8 @@ void PressButton::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
     emit mouseReleased(event->button(), event->position().toPoint());
+    if (rect().contains(event->position().toPoint()))
+        emit clicked();
 }
 
 namespace {
@@ -39,24 +44,24 @@ ViewerFixture::ViewerFixture(const QString &commandLine, std::function<void()> l
     pic = new QWidget(window.get());
     pic->setGeometry(-1, -1, 496, 549);
 
-    lb1 = label(pic, {24, 441, 25, 19}, "00");
-    lb2 = label(pic, {54, 441, 25, 19}, "00");
-    Label3 = label(pic, {165, 441, 25, 19}, "01");
-    Label4 = label(pic, {195, 441, 25, 19}, "00");
-    lblAnim = label(pic, {316, 456, 127, 16}, "Anim:");
+    lb1 = label(pic, SkinLayout::frameTotal, "00");
+    lb2 = label(pic, SkinLayout::frameShown, "00");
+    Label3 = label(pic, SkinLayout::passesChosen, "01");
+    Label4 = label(pic, SkinLayout::passShown, "00");
+    lblAnim = label(pic, SkinLayout::animationName, "Anim:");
     im1 = new QWidget(pic);
-    im1->setGeometry(9, 500, 17, 9);
+    im1->setGeometry(SkinLayout::progressKnob);
     Sh1 = new QWidget(pic);
-    Sh1->setGeometry(481, 449, 5, 5);
+    Sh1->setGeometry(SkinLayout::repeatSocket);
     Sh1->hide();
     Sh2 = new QWidget(pic);
-    Sh2->setGeometry(481, 472, 5, 5);
+    Sh2->setGeometry(SkinLayout::listSocket);
     Sh2->hide();
-    Image6 = new PressButton(pic, {8, 517, 23, 23});
-    Image4 = new PressButton(pic, {36, 517, 25, 25});
-    Image7 = new PressButton(pic, {67, 517, 23, 25});
-    Image3 = new PressButton(pic, {95, 516, 27, 26});
-    Image5 = new PressButton(pic, {127, 516, 22, 24});
+    Image6 = new PressButton(pic, SkinLayout::previousButton);
+    Image4 = new PressButton(pic, SkinLayout::playButton);
+    Image7 = new PressButton(pic, SkinLayout::pauseButton);
+    Image3 = new PressButton(pic, SkinLayout::stopButton);
+    Image5 = new PressButton(pic, SkinLayout::nextButton);
 
     // The frame with its one-pixel border: the display first, the list over it.
     Picture1 = new QWidget(window.get());
@@ -65,8 +70,7 @@ ViewerFixture::ViewerFixture(const QString &commandLine, std::function<void()> l
     display->move(1 + 129, 1 + 57);
     FileList = new QTreeWidget(Picture1);
     FileList->setGeometry(1, 1, 484, 322);
-    FileList->setColumnCount(2);
-    FileList->setRootIsDecorated(false);
+    FileListRows::applyLook(FileList);
     FileList->hide();
 
     q = new QMenu(QStringLiteral("Повторения"), window.get());
@@ -76,8 +80,9 @@ ViewerFixture::ViewerFixture(const QString &commandLine, std::function<void()> l
         q1[size_t(i)]->setCheckable(true);
     }
 
+    playList = new PlayList(FileList, window.get());
     AnimationViewer::Controls controls;
-    controls.fileList = FileList;
+    controls.playList = playList;
     controls.frame = Picture1;
     controls.frameInnerOrigin = QPoint(1, 1);
     controls.display = display;
@@ -89,7 +94,6 @@ ViewerFixture::ViewerFixture(const QString &commandLine, std::function<void()> l
     controls.im1 = im1;
     controls.Sh1 = Sh1;
     controls.Sh2 = Sh2;
-    controls.q = q;
     controls.q1 = q1;
     controls.executableDir = QStringLiteral("/opt/quorbanex");
     controls.commandLine = commandLine;
@@ -101,43 +105,13 @@ ViewerFixture::ViewerFixture(const QString &commandLine, std::function<void()> l
             fileName = chooserAnswer;
         return chooserAccepts;
     };
-    viewer = new AnimationViewer(controls, window.get());
+    const ViewerWiring::Made made = ViewerWiring::make<PressButton>(
+        controls, {nullptr, nullptr, nullptr, Image3, Image4, Image5, Image6, Image7},
+        window.get());
+    viewer = made.viewer;
+    transport = made.transport;
 
-    TransportButtons::Controls buttons;
-    buttons.display = display;
-    buttons.im1 = im1;
-    buttons.lb2 = lb2;
-    buttons.Image3 = Image3;
-    buttons.Image4 = Image4;
-    buttons.Image5 = Image5;
-    buttons.Image6 = Image6;
-    buttons.Image7 = Image7;
-    buttons.frameChanged = [v = viewer] { v->AniGIF_FrameChanged(); };
-    transport = new TransportButtons(buttons, window.get());
-
-    // The main window's wiring.
-    QObject::connect(display, &AniGIF::FrameChanged, viewer, &AnimationViewer::AniGIF_FrameChanged);
-    QObject::connect(FileList, &QTreeWidget::itemClicked, viewer, &AnimationViewer::setClickedItem);
-    QObject::connect(FileList, &QTreeWidget::itemDoubleClicked, viewer,
-                     &AnimationViewer::FileList_DblClick);
-    for (int i = 0; i < 6; ++i)
-        QObject::connect(q1[size_t(i)], &QAction::triggered, viewer,
-                         [v = viewer, i] { v->q1_Click(i); });
-    const std::pair<PressButton *,
-                    std::pair<void (TransportButtons::*)(), void (TransportButtons::*)()>>
-        presses[] = {
-            {Image3, {&TransportButtons::Image3_MouseDown, &TransportButtons::Image3_MouseUp}},
-            {Image4, {&TransportButtons::Image4_MouseDown, &TransportButtons::Image4_MouseUp}},
-            {Image5, {&TransportButtons::Image5_MouseDown, &TransportButtons::Image5_MouseUp}},
-            {Image6, {&TransportButtons::Image6_MouseDown, &TransportButtons::Image6_MouseUp}},
-            {Image7, {&TransportButtons::Image7_MouseDown, &TransportButtons::Image7_MouseUp}},
-        };
-    for (const auto &[button, handlers] : presses) {
-        QObject::connect(button, &PressButton::mousePressed, transport, handlers.first);
-        QObject::connect(button, &PressButton::mouseReleased, transport, handlers.second);
-    }
-
-    viewer->Form_Load();
+    viewer->setStartValues();
     window->show();
 }
 
@@ -156,23 +130,20 @@ QString ViewerFixture::missing(const QString &name) const
 
 QTreeWidgetItem *ViewerFixture::addRow(const QString &path)
 {
-    auto *row = new QTreeWidgetItem(FileList);
-    row->setText(0, QFileInfo(path).completeBaseName());
-    row->setText(1, QStringLiteral("1 kb"));
-    row->setData(0, Qt::UserRole, path);
-    return row;
+    FileListRows::addListRow(FileList, DisplayName::of(path), path);
+    return FileListRows::row(FileList, FileListRows::rowCount(FileList));
 }
 
 void ViewerFixture::doubleClickRow(int number)
 {
-    viewer->setClickedItem(FileList->topLevelItem(number - 1));
-    viewer->FileList_DblClick();
+    playList->setClickedRow(FileListRows::row(FileList, number));
+    viewer->showClickedRow();
 }
 
 void ViewerFixture::showFrame(int frame)
 {
     display->setFrame(qint16(frame));
-    viewer->AniGIF_FrameChanged();
+    viewer->frameChanged();
 }
 
 void ViewerFixture::playPasses(int passes)

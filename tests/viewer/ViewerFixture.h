@@ -2,6 +2,7 @@
 
 #include "AniGIF.h"
 #include "AnimationViewer.h"
+#include "PlayList.h"
 #include "TransportButtons.h"
 #include "ViewerFormulas.h"
 
@@ -24,6 +25,7 @@ public:
 signals:
     void mousePressed(Qt::MouseButton button, QPoint position);
     void mouseReleased(Qt::MouseButton button, QPoint position);
+    void clicked();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -31,7 +33,7 @@ protected:
 };
 
 // Stand-ins for the main window's viewer controls, laid out as on the skin, with the viewer
-// handlers wired to them as the main window wires them, and GIFs made for the test.
+// handlers wired to them by the main window's own wiring, and GIFs made for the test.
 class ViewerFixture
 {
 public:
@@ -69,6 +71,7 @@ public:
     PressButton *Image3 = nullptr, *Image4 = nullptr, *Image5 = nullptr, *Image6 = nullptr,
                 *Image7 = nullptr;
 
+    PlayList *playList = nullptr;
     AnimationViewer *viewer = nullptr;
     TransportButtons *transport = nullptr;
 

@@ -102,7 +102,7 @@ void tst_viewer_AnimationViewer::doubleClickShowsTheClickedRow()
 
     // A file from the dialog leaves the list position alone.
     f.chooserAnswer = f.gif("d.gif", {10, 10}, 7);
-    f.viewer->Image2_Click();
+    f.viewer->chooseAnimation();
     QCOMPARE(f.lb1->text(), QStringLiteral("07"));
     QCOMPARE(f.viewer->currentIndex(), qint16(3));
 }
@@ -122,12 +122,12 @@ void tst_viewer_AnimationViewer::doubleClickIgnoredWithoutAClickedRow()
     QTreeWidgetItem *doomed = f.addRow(f.gif("b.gif", {60, 20}, 3));
     f.FileList->show();
     if (clickFirst) {
-        f.viewer->setClickedItem(doomed);
-        QCOMPARE(f.viewer->clickedRowNumber(), 2);
+        f.playList->setClickedRow(doomed);
+        QCOMPARE(f.playList->clickedRowNumber(), 2);
         delete doomed;
     }
-    QCOMPARE(f.viewer->clickedRowNumber(), 0);
-    f.viewer->FileList_DblClick();
+    QCOMPARE(f.playList->clickedRowNumber(), 0);
+    f.viewer->showClickedRow();
     QVERIFY(!f.FileList->isHidden());
     QVERIFY(f.display->isHidden());
     QCOMPARE(f.display->FrameCount(), qint16(0));
@@ -166,11 +166,11 @@ void tst_viewer_AnimationViewer::centreDisplay()
     QFETCH(QPoint, place);
     ViewerFixture f;
     f.chooserAnswer = f.gif("x.gif", size, 1);
-    f.viewer->Image2_Click();
+    f.viewer->chooseAnimation();
     QCOMPARE(f.display->size(), size);
     QCOMPARE(innerPos(f), place);
     f.display->move(0, 0);
-    f.viewer->CentreDisplay();
+    f.viewer->centreDisplay();
     QCOMPARE(innerPos(f), place);
 }
 
@@ -204,7 +204,7 @@ void tst_viewer_AnimationViewer::commandLine()
         words.first().prepend(dir.path() + QLatin1Char('/'));
     words.prepend("quorbanex");
     ViewerFixture f(ViewerFormulas::commandLineText(words));
-    f.viewer->Form_Activate();
+    f.viewer->showCommandLineAnimation();
     QCOMPARE(f.lblAnim->text(), label);
     QCOMPARE(!f.display->isHidden(), shown);
     QCOMPARE(f.lb1->text(), shown ? QStringLiteral("03") : QStringLiteral("00"));
@@ -222,7 +222,7 @@ void tst_viewer_AnimationViewer::commandLineShownOnEveryActivation()
     ViewerFixture f(path);
     f.addRow(f.gif("row.gif", {50, 50}, 6));
     f.FileList->show();
-    f.viewer->Form_Activate();
+    f.viewer->showCommandLineAnimation();
     // The list stays shown over the display.
     QVERIFY(!f.FileList->isHidden());
     QVERIFY(!f.display->isHidden());
@@ -230,7 +230,7 @@ void tst_viewer_AnimationViewer::commandLineShownOnEveryActivation()
     QCOMPARE(f.lb1->text(), QStringLiteral("06"));
     f.showFrame(2);
     f.lblAnim->setText("anim: row");
-    f.viewer->Form_Activate();
+    f.viewer->showCommandLineAnimation();
     QCOMPARE(f.lb1->text(), QStringLiteral("03"));
     QCOMPARE(f.display->size(), QSize(30, 20));
     QCOMPARE(f.display->Frame(), qint16(0));
@@ -243,7 +243,7 @@ void tst_viewer_AnimationViewer::fileChoice()
 {
     ViewerFixture f;
     f.chooserAnswer = f.gif("кошка.gif", {20, 10}, 9);
-    f.viewer->Image2_Click();
+    f.viewer->chooseAnimation();
     QCOMPARE(f.asked.calls, 1);
     QCOMPARE(f.asked.initDir, QStringLiteral("/opt/quorbanex/gif"));
     QCOMPARE(f.asked.title, QStringLiteral("Выбор GIF анимации..."));
@@ -277,12 +277,12 @@ void tst_viewer_AnimationViewer::fileChoiceEndsQuietly()
     QFETCH(int, frames);
     ViewerFixture f;
     f.chooserAnswer = f.gif("first.gif", {20, 10}, 3);
-    f.viewer->Image2_Click();
+    f.viewer->chooseAnimation();
     f.display->hide();
     f.gif("chosen.gif", {40, 40}, 8);
     f.chooserAnswer = answer.isEmpty() ? answer : f.dir.filePath(answer);
     f.chooserAccepts = accept;
-    f.viewer->Image2_Click();
+    f.viewer->chooseAnimation();
     QCOMPARE(f.asked.calls, 2);
     QCOMPARE(f.lblAnim->text(), label);
     QCOMPARE(f.lb1->text(), ViewerFormulas::counterText(frames));
@@ -311,7 +311,7 @@ void tst_viewer_AnimationViewer::markerAndCounters()
     QFETCH(QString, frameText);
     ViewerFixture f;
     f.chooserAnswer = f.gif("x.gif", {8, 8}, frames);
-    f.viewer->Image2_Click();
+    f.viewer->chooseAnimation();
     f.showFrame(frame);
     QCOMPARE(f.im1->pos(), QPoint(marker, 500));
     QCOMPARE(f.lb2->text(), frameText);
@@ -343,11 +343,11 @@ void tst_viewer_AnimationViewer::passCounting()
     f.addRow(f.gif("four.gif", {40, 40}, 4));
     f.doubleClickRow(1);
     if (menuEntry >= 0)
-        f.viewer->q1_Click(menuEntry);
+        f.viewer->choosePasses(menuEntry);
     if (playList)
-        f.viewer->Image9_Click();
+        f.viewer->togglePlayList();
     if (menuEntry < 0)
-        f.viewer->Image8_Click();
+        f.viewer->toggleRepeat();
     const int loops = f.display->Loops();
 
     for (int pass = 1; pass <= 12; ++pass) {
@@ -383,12 +383,12 @@ void tst_viewer_AnimationViewer::countingGoesOnWithThePlayListOff()
     f.addRow(f.gif("three.gif", {30, 30}, 3));
     f.addRow(f.gif("four.gif", {40, 40}, 4));
     f.doubleClickRow(1);
-    f.viewer->q1_Click(1);
+    f.viewer->choosePasses(1);
     f.playPasses(1);
     QCOMPARE(f.viewer->loopCounter(), qint16(1));
     f.playPasses(1);
     QCOMPARE(f.viewer->loopCounter(), qint16(0));
-    f.viewer->Image9_Click(); // on: one pass counted, one to go
+    f.viewer->togglePlayList(); // on: one pass counted, one to go
     f.playPasses(1);
     QCOMPARE(f.viewer->loopCounter(), qint16(1));
     QCOMPARE(f.viewer->currentIndex(), qint16(1));
@@ -399,14 +399,14 @@ void tst_viewer_AnimationViewer::countingGoesOnWithThePlayListOff()
 void tst_viewer_AnimationViewer::repeatSwitch()
 {
     ViewerFixture f;
-    f.viewer->q1_Click(5);
+    f.viewer->choosePasses(5);
     QCOMPARE(f.display->Loops(), qint16(10));
     QCOMPARE(f.Label3->text(), QStringLiteral("10"));
-    f.viewer->Image9_Click();
+    f.viewer->togglePlayList();
     QVERIFY(!f.Sh2->isHidden());
 
     // On: the play-list switch goes out, endless passes, the menu's number stays on show.
-    f.viewer->Image8_Click();
+    f.viewer->toggleRepeat();
     QVERIFY(!f.Sh1->isHidden());
     QVERIFY(f.Sh2->isHidden());
     QCOMPARE(f.display->Loops(), qint16(0));
@@ -414,15 +414,15 @@ void tst_viewer_AnimationViewer::repeatSwitch()
     QVERIFY(f.q1[5]->isChecked());
 
     // Off: one pass, whatever the menu has ticked; the play-list switch stays off.
-    f.viewer->Image8_Click();
+    f.viewer->toggleRepeat();
     QVERIFY(f.Sh1->isHidden());
     QVERIFY(f.Sh2->isHidden());
     QCOMPARE(f.display->Loops(), qint16(1));
     QCOMPARE(f.Label3->text(), QStringLiteral("10"));
 
     // The menu overrides the repeat switch's 0 while its dot stays lit.
-    f.viewer->Image8_Click();
-    f.viewer->q1_Click(2);
+    f.viewer->toggleRepeat();
+    f.viewer->choosePasses(2);
     QCOMPARE(f.display->Loops(), qint16(3));
     QVERIFY(!f.Sh1->isHidden());
     QCOMPARE(f.viewer->loopCounter(), qint16(0));
@@ -431,16 +431,16 @@ void tst_viewer_AnimationViewer::repeatSwitch()
 void tst_viewer_AnimationViewer::playListSwitchTakesTheTickedNumber()
 {
     ViewerFixture f;
-    f.viewer->Image9_Click();
+    f.viewer->togglePlayList();
     QCOMPARE(f.display->Loops(), qint16(1));
-    f.viewer->q1_Click(5);
-    f.viewer->Image9_Click(); // off: Loops unchanged
+    f.viewer->choosePasses(5);
+    f.viewer->togglePlayList(); // off: Loops unchanged
     QVERIFY(f.Sh2->isHidden());
     QCOMPARE(f.display->Loops(), qint16(10));
     f.display->setLoops(4);
-    f.viewer->Image8_Click();
+    f.viewer->toggleRepeat();
     QCOMPARE(f.display->Loops(), qint16(0));
-    f.viewer->Image9_Click(); // on again: the ticked 10, the repeat dot out
+    f.viewer->togglePlayList(); // on again: the ticked 10, the repeat dot out
     QVERIFY(!f.Sh2->isHidden());
     QVERIFY(f.Sh1->isHidden());
     QCOMPARE(f.display->Loops(), qint16(10));
@@ -467,7 +467,7 @@ void tst_viewer_AnimationViewer::menuTicks()
     QFETCH(int, loops);
     QFETCH(QString, label);
     ViewerFixture f;
-    f.viewer->Image8_Click();
+    f.viewer->toggleRepeat();
     for (int round = 0; round < 2; ++round) {
         f.q1[size_t(entry)]->trigger();
         for (int i = 0; i < 6; ++i)
@@ -477,8 +477,8 @@ void tst_viewer_AnimationViewer::menuTicks()
     }
     QVERIFY(!f.Sh1->isHidden()); // switches untouched
     QVERIFY(f.Sh2->isHidden());
-    f.viewer->q1_Click(6);
-    f.viewer->q1_Click(-1);
+    f.viewer->choosePasses(6);
+    f.viewer->choosePasses(-1);
     QCOMPARE(f.display->Loops(), qint16(loops));
     QVERIFY(f.q1[size_t(entry)]->isChecked());
 }
@@ -491,7 +491,7 @@ void tst_viewer_AnimationViewer::advanceWrapsToRowOne()
     f.addRow(f.gif("three.gif", {30, 30}, 4));
     f.doubleClickRow(3);
     f.lblAnim->setText("Anim: three");
-    f.viewer->Image9_Click();
+    f.viewer->togglePlayList();
     f.playPasses(1);
     QCOMPARE(f.viewer->currentIndex(), qint16(1));
     QCOMPARE(f.display->FrameCount(), qint16(2));
@@ -509,8 +509,8 @@ void tst_viewer_AnimationViewer::firstAdvanceAfterACommandLineShowsRowOne()
     QVERIFY(!path.isEmpty());
     ViewerFixture f(path);
     f.addRow(f.gif("one.gif", {10, 10}, 5));
-    f.viewer->Form_Activate();
-    f.viewer->Image9_Click();
+    f.viewer->showCommandLineAnimation();
+    f.viewer->togglePlayList();
     f.playPasses(1);
     QCOMPARE(f.viewer->currentIndex(), qint16(1));
     QCOMPARE(f.display->FrameCount(), qint16(5));
@@ -544,9 +544,9 @@ void tst_viewer_AnimationViewer::advanceSkipsRowsThatCannotBeLoaded()
         f.doubleClickRow(from);
     } else {
         f.chooserAnswer = f.gif("chosen.gif", {7, 7}, 2);
-        f.viewer->Image2_Click();
+        f.viewer->chooseAnimation();
     }
-    f.viewer->Image9_Click();
+    f.viewer->togglePlayList();
     f.playPasses(1);
     if (to > 0) {
         QCOMPARE(f.viewer->currentIndex(), qint16(to));
@@ -567,11 +567,11 @@ void tst_viewer_AnimationViewer::lowerPassCountStillMovesOn()
     f.addRow(f.gif("three.gif", {30, 30}, 3));
     f.addRow(f.gif("four.gif", {40, 40}, 4));
     f.doubleClickRow(1);
-    f.viewer->q1_Click(4);
-    f.viewer->Image9_Click();
+    f.viewer->choosePasses(4);
+    f.viewer->togglePlayList();
     f.playPasses(3);
     QCOMPARE(f.viewer->loopCounter(), qint16(3));
-    f.viewer->q1_Click(1);
+    f.viewer->choosePasses(1);
     f.playPasses(1);
     QCOMPARE(f.viewer->currentIndex(), qint16(2));
     QCOMPARE(f.viewer->loopCounter(), qint16(0));
@@ -584,8 +584,8 @@ void tst_viewer_AnimationViewer::passesCountedCarryOverToTheNextShow()
     f.addRow(f.gif("four.gif", {40, 40}, 4));
     f.addRow(f.gif("five.gif", {50, 50}, 5));
     f.doubleClickRow(1);
-    f.viewer->q1_Click(2);
-    f.viewer->Image9_Click();
+    f.viewer->choosePasses(2);
+    f.viewer->togglePlayList();
     f.playPasses(2);
     QCOMPARE(f.viewer->loopCounter(), qint16(2));
     f.doubleClickRow(2);
@@ -614,12 +614,12 @@ void tst_viewer_AnimationViewer::playingThroughTheList()
     f.addRow(f.gif("two.gif", {20, 20}, 3, 2));
     f.addRow(f.gif("three.gif", {30, 30}, 2, 2));
     f.doubleClickRow(1);
-    f.viewer->Image9_Click();
+    f.viewer->togglePlayList();
     rowsShown.clear();
     f.display->Play();
     QTRY_VERIFY_WITH_TIMEOUT(rowsShown.size() >= 7, 20000);
     QCOMPARE(rowsShown.mid(0, 7), (QList<int>{2, 3, 1, 2, 3, 1, 2}));
-    f.viewer->Image9_Click();
+    f.viewer->togglePlayList();
     QTRY_COMPARE(f.lb1->text(), ViewerFormulas::counterText(f.display->FrameCount()));
 }
 
@@ -636,13 +636,13 @@ void tst_viewer_AnimationViewer::reenteredDuringTheAdvance()
         ++pumps;
         deepest = std::max(deepest, ++depth);
         if (pumps % 5 == 0)
-            fixture->viewer->AniGIF_FrameChanged();
+            fixture->viewer->frameChanged();
         if (pumps % 7 == 0)
-            QMetaObject::invokeMethod(fixture->transport, &TransportButtons::Image5_MouseDown,
+            QMetaObject::invokeMethod(fixture->transport, &TransportButtons::nextPressed,
                                       Qt::QueuedConnection);
         if (pumps % 11 == 0)
             QMetaObject::invokeMethod(
-                fixture->viewer, [v = fixture->viewer] { v->FileList_DblClick(); },
+                fixture->viewer, [v = fixture->viewer] { v->showClickedRow(); },
                 Qt::QueuedConnection);
         QCoreApplication::processEvents();
         --depth;
@@ -652,11 +652,11 @@ void tst_viewer_AnimationViewer::reenteredDuringTheAdvance()
     f.addRow(f.gif("two.gif", {20, 20}, 3, 2));
     f.addRow(f.missing("gone.gif"));
     f.doubleClickRow(2);
-    f.viewer->Image9_Click();
+    f.viewer->togglePlayList();
     f.display->Play();
     QTRY_VERIFY_WITH_TIMEOUT(pumps > 200, 20000);
     QVERIFY(deepest >= 3); // advances ran inside advances
-    f.viewer->Image9_Click();
+    f.viewer->togglePlayList();
     f.display->Stop();
     QTest::qWait(50);
     const int row = f.viewer->currentIndex();
@@ -677,8 +677,8 @@ void tst_viewer_AnimationViewer::viewerDeletedWhileMessagesRun()
     fixture = &f;
     f.addRow(f.gif("one.gif", {10, 10}, 2));
     f.addRow(f.gif("two.gif", {20, 20}, 3));
-    f.viewer->setClickedItem(f.FileList->topLevelItem(0));
-    f.viewer->FileList_DblClick();
+    f.playList->setClickedRow(f.FileList->topLevelItem(0));
+    f.viewer->showClickedRow();
     QVERIFY(f.viewer == nullptr);
     QVERIFY(f.FileList->isHidden());
     QCOMPARE(f.display->FrameCount(), qint16(0));

@@ -68,7 +68,7 @@ void tst_viewer_TransportButtons::pressActsAndLooksPressed()
     ViewerFixture f;
     QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
     f.chooserAnswer = f.gif("four.gif", {20, 20}, 4);
-    f.viewer->Image2_Click();
+    f.viewer->chooseAnimation();
     f.display->Stop();
     f.showFrame(2);
 
@@ -99,10 +99,10 @@ void tst_viewer_TransportButtons::releaseElsewhereRestoresTheButton()
     QTRY_VERIFY(!f.Image5->isHidden());
 
     // The release slot alone does it too, and a second release is harmless.
-    f.transport->Image7_MouseDown();
+    f.transport->pausePressed();
     QVERIFY(f.Image7->isHidden());
-    f.transport->Image7_MouseUp();
-    f.transport->Image7_MouseUp();
+    f.transport->pauseReleased();
+    f.transport->pauseReleased();
     QVERIFY(!f.Image7->isHidden());
 }
 
@@ -110,12 +110,12 @@ void tst_viewer_TransportButtons::stopWhilePlayingRewinds()
 {
     ViewerFixture f;
     f.chooserAnswer = f.gif("four.gif", {20, 20}, 4, 2);
-    f.viewer->Image8_Click(); // endless
+    f.viewer->toggleRepeat(); // endless
     QSignalSpy reports(f.display, &AniGIF::FrameChanged);
-    f.viewer->Image2_Click();
+    f.viewer->chooseAnimation();
     QTRY_VERIFY(reports.count() >= 3);
-    f.transport->Image3_MouseDown();
-    f.transport->Image3_MouseUp();
+    f.transport->stopPressed();
+    f.transport->stopReleased();
     QCOMPARE(f.display->Frame(), qint16(0));
     QCOMPARE(f.im1->pos(), QPoint(9, 500));
     QCOMPARE(f.lb2->text(), QStringLiteral("00"));
@@ -149,15 +149,15 @@ void tst_viewer_TransportButtons::stepsNeitherWrapNorClamp()
     QFETCH(int, loopCounter);
     ViewerFixture f;
     f.chooserAnswer = f.gif("four.gif", {20, 20}, 4);
-    f.viewer->Image2_Click();
-    f.viewer->q1_Click(1);
+    f.viewer->chooseAnimation();
+    f.viewer->choosePasses(1);
     f.display->Stop();
     f.display->setFrame(qint16(from));
     f.lb2->setText("xx");
     if (delta > 0)
-        f.transport->Image5_MouseDown();
+        f.transport->nextPressed();
     else
-        f.transport->Image6_MouseDown();
+        f.transport->previousPressed();
     QCOMPARE(int(f.display->Frame()), frame);
     QCOMPARE(f.im1->pos(), QPoint(marker, 500));
     QCOMPARE(f.lb2->text(), ViewerFormulas::counterText(frame));
@@ -168,16 +168,16 @@ void tst_viewer_TransportButtons::buttonsWithoutAnAnimation()
 {
     ViewerFixture f;
     f.im1->move(50, 500);
-    f.transport->Image5_MouseDown();
-    f.transport->Image6_MouseDown();
-    f.transport->Image4_MouseDown();
-    f.transport->Image7_MouseDown();
+    f.transport->nextPressed();
+    f.transport->previousPressed();
+    f.transport->playPressed();
+    f.transport->pausePressed();
     QCOMPARE(f.im1->pos(), QPoint(50, 500)); // no frames: the routine changes nothing
     QCOMPARE(f.lb2->text(), QStringLiteral("00"));
-    f.transport->Image3_MouseDown();
+    f.transport->stopPressed();
     QCOMPARE(f.im1->pos(), QPoint(9, 500));
     QCOMPARE(f.display->Frame(), qint16(0));
-    f.transport->Image3_MouseUp();
+    f.transport->stopReleased();
     QVERIFY(!f.Image3->isHidden());
 }
 
