@@ -16,7 +16,6 @@
 #include "SkinResources.h"
 #include "SoundPanel.h"
 #include "TransportButtons.h"
-#include "ViewerFormulas.h"
 #include "WholePixelInput.h"
 
 #include <QApplication>
@@ -127,7 +126,8 @@ QString arrayName(const char *name, int index)
 
 } // namespace
 
-frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+frmMain::frmMain(const QString &animation, GifPrefetch *prefetch, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString());
@@ -175,7 +175,7 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     connectWindowHandling();
     connectList();
     connectSound();
-    connectViewer();
+    connectViewer(animation, prefetch);
 
     setTabOrder(Picture1, AniGIF);
     setTabOrder(AniGIF, pic);
@@ -222,7 +222,7 @@ void frmMain::connectList()
     connect(FileList, &QTreeWidget::itemClicked, animationList, &AnimationList::rowClicked);
 }
 
-void frmMain::connectViewer()
+void frmMain::connectViewer(const QString &animation, GifPrefetch *prefetch)
 {
     AnimationViewer::Controls c;
     c.fileList = FileList;
@@ -247,7 +247,8 @@ void frmMain::connectViewer()
         lblAnim->setToolTip(loaded ? QString() : OpenFailureNote::forAnimation(path));
     };
     c.executableDir = QCoreApplication::applicationDirPath();
-    c.commandLine = ViewerFormulas::commandLineText(QCoreApplication::arguments());
+    c.commandLine = animation;
+    c.prefetch = prefetch;
     viewer = new AnimationViewer(c, this);
     transport = new TransportButtons({AniGIF, im1, lb2, Image3, Image4, Image5, Image6, Image7,
                                       [v = viewer] { v->AniGIF_FrameChanged(); }},
