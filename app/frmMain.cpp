@@ -18,7 +18,6 @@
 #include "SkinResources.h"
 #include "SoundPanel.h"
 #include "TransportButtons.h"
-#include "ViewerFormulas.h"
 #include "ViewerWiring.h"
 #include "WholePixelInput.h"
 
@@ -130,7 +129,8 @@ QString arrayName(const char *name, int index)
 
 } // namespace
 
-frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+frmMain::frmMain(const QString &animation, GifPrefetch *prefetch, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString());
@@ -178,7 +178,7 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     connectWindowHandling();
     connectList();
     connectSound();
-    connectViewer();
+    connectViewer(animation, prefetch);
 
     setTabOrder(Picture1, AniGIF);
     setTabOrder(AniGIF, pic);
@@ -224,7 +224,7 @@ void frmMain::connectList()
     connect(FileList, &QTreeWidget::itemClicked, animationList, &AnimationList::rowClicked);
 }
 
-void frmMain::connectViewer()
+void frmMain::connectViewer(const QString &animation, GifPrefetch *prefetch)
 {
     AnimationViewer::Controls c;
     c.playList = playList;
@@ -248,7 +248,8 @@ void frmMain::connectViewer()
         lblAnim->setToolTip(loaded ? QString() : OpenFailureNote::forAnimation(path));
     };
     c.executableDir = QCoreApplication::applicationDirPath();
-    c.commandLine = ViewerFormulas::commandLineText(QCoreApplication::arguments());
+    c.commandLine = animation;
+    c.prefetch = prefetch;
     const ViewerWiring::Made made = ViewerWiring::make<ImageControl>(
         c, {Image2, Image8, Image9, Image3, Image4, Image5, Image6, Image7}, this);
     viewer = made.viewer;

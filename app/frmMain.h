@@ -8,6 +8,7 @@ class AniGIF;
 class AnimationList;
 class AnimationViewer;
 class CommonDialog;
+class GifPrefetch;
 class ImageControl;
 class PictureBox;
 class PlayList;
@@ -27,7 +28,10 @@ class frmMain : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget *parent = nullptr);
+    // `animation` is the one named on the command line (empty for none), `prefetch` that
+    // animation being opened beside the start-up (may be null; it must outlive the window).
+    explicit frmMain(const QString &animation = QString(), GifPrefetch *prefetch = nullptr,
+                     QWidget *parent = nullptr);
     ~frmMain() override;
 
     static constexpr QSize FirstSize{521, 568};
@@ -163,7 +167,7 @@ private:
     void connectWindowHandling();
     void connectList();
     void connectSound();
-    void connectViewer();
+    void connectViewer(const QString &animation, GifPrefetch *prefetch);
     void createFrame();
     void createHotSpots();
     void createTransport();

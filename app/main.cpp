@@ -1,8 +1,22 @@
+// Start-up. The command line is read once, before anything else: `--help` and `--version` are
+// answered there, without a display. Everything else runs beside the building of the window,
+// on threads of its own:
+//   - the system's font configuration, then the font database; the fonts are first needed for
+//     the first paint, and whatever needs a font first waits for them there;
+//   - the animation named on the command line is opened, and the part of frame 0 in view
+//     decoded (GifPrefetch); the window's first load of it takes it over;
+//   - the skin's small pictures are decoded;
+//   - the session bus is connected, when there may be one.
+// The font configuration starts before the application object exists; nothing of Qt may run
+// beside that object's construction, which sets up what every other thread reads (the plugin
+// paths among it), so the other threads start after it. The window is built and shown on the
+// main thread, which waits for the pictures and the bus before running the event loop, and for
+// the font database when the loop ends.
+#include "CommandLine.h"
 #include "CommonDialog.h"
 #include "GifPrefetch.h"
 #include "SkinFonts.h"
 #include "SkinResources.h"
-#include "ViewerFormulas.h"
 #include "frmMain.h"
 #include "mdlMain.h"
 
@@ -10,7 +24,6 @@
 #include <QDBusConnection>
 #include <QFileInfo>
 #include <cstdio>
-#include <cstring>
 #include <fontconfig/fontconfig.h>
 #include <memory>
 #include <sys/resource.h>
@@ -38,54 +51,30 @@ static void lowerThisThreadsPriority()
     setpriority(PRIO_PROCESS, gettid(), 10);
 }
 
-// `--help` and `--version`, given alone, are answered before anything starts; any other command
-// line names an animation, spaces and all.
-static bool answeredInformationRequest(int argc, char *argv[])
-{
-    if (argc != 2)
-        return false;
-    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::printf("Usage: %s [FILE.gif]\n"
-                    "Shows animated GIF files with background sound.\n\n"
-                    "  -h, --help     print this help and exit\n"
-                    "  -v, --version  print the version and exit\n",
-                    argv[0]);
-        return true;
-    }
-    if (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-v") == 0) {
-        std::printf("Quorbanex 1.00\n");
-        return true;
-    }
-    return false;
-}
-
 int main(int argc, char *argv[])
 {
-    if (answeredInformationRequest(argc, argv))
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine commandLine = CommandLine::parse(arguments);
+    if (commandLine.request() != CommandLine::Request::Show) {
+        std::fputs(commandLine.answer().toLocal8Bit().constData(), stdout);
         return 0;
+    }
     const bool mayHaveSessionBus = refuseBusAutolaunch();
-    // The system's font configuration is read beside the toolkit's own start-up; the fonts are
-    // first needed for the first paint. Nothing of Qt may run beside the application object's
-    // construction, which sets up what every other thread reads (the plugin paths among it).
     std::thread fontConfig([] {
         lowerThisThreadsPriority();
         FcInit();
     });
     QApplication app(argc, argv);
-    // An animation named on the command line is opened beside the building of the window.
-    const GifPrefetch prefetch(ViewerFormulas::commandLineText(QCoreApplication::arguments()),
-                               frmMain::DisplayFrameSize);
+    GifPrefetch prefetch(commandLine.animation(), frmMain::DisplayFrameSize);
     QApplication::setApplicationName(QStringLiteral("Quorbanex"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setDesktopFileName(QStringLiteral("quorbanex"));
-    // The skin's small pictures are decoded beside the building of the window.
     std::thread pictures([] {
         lowerThisThreadsPriority();
         SkinResources::preload();
     });
-
-    // The font database is read beside the building of the window and its first events; whatever
-    // needs a font first waits for it there.
     std::thread fontDatabase([&fontConfig] {
         fontConfig.join();
         SkinFonts::preload();
@@ -100,7 +89,7 @@ int main(int argc, char *argv[])
     // translation is mapped, not parsed, which costs less than a thread; installed before any
     // widget exists, no widget has to be told of it.
     CommonDialog::installQtTranslation();
-    const std::unique_ptr<frmMain> window(mdlMain::Main());
+    const std::unique_ptr<frmMain> window(mdlMain::Main(commandLine.animation(), &prefetch));
     pictures.join();
     if (sessionBus.joinable())
         sessionBus.join();

@@ -9,9 +9,9 @@
 
 namespace mdlMain {
 
-frmMain *Main()
+frmMain *Main(const QString &animation, GifPrefetch *prefetch)
 {
-    auto *form = new frmMain;
+    auto *form = new frmMain(animation, prefetch);
     form->Form_Load();
 
     const QImage &skin = form->pic->picture();

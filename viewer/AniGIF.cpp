@@ -1,7 +1,5 @@
 #include "AniGIF.h"
 
-#include "GifPrefetch.h"
-
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
@@ -34,12 +32,17 @@ AniGIF::~AniGIF() = default;
 
 bool AniGIF::LoadFile(const QString &path)
 {
+    return LoadFile(path, nullptr);
+}
+
+bool AniGIF::LoadFile(const QString &path, std::unique_ptr<GifDecoder> opened)
+{
     Stop();
     m_finished = false;
     m_passesDone = 0;
     m_frame = 0;
     bool loaded = false;
-    if (std::unique_ptr<GifDecoder> opened = GifPrefetch::take(path)) {
+    if (opened) {
         // Opened while the program started, with the part that comes into view decoded.
         m_decoder = std::move(opened);
         loaded = true;

@@ -49,6 +49,8 @@ public:
     ~AniGIF() override;
 
     Q_INVOKABLE bool LoadFile(const QString &path);
+    // The same, taking over `opened` (the decoder of `path`, already loaded) when there is one.
+    bool LoadFile(const QString &path, std::unique_ptr<GifDecoder> opened);
     qint16 FrameCount() const;
     qint16 Frame() const { return qint16(m_frame); }
     void setFrame(qint16 frame);

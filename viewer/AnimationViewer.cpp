@@ -1,6 +1,7 @@
 #include "AnimationViewer.h"
 
 #include "AniGIF.h"
+#include "GifPrefetch.h"
 #include "PlayList.h"
 #include "ViewerFormulas.h"
 
@@ -17,7 +18,8 @@ AnimationViewer::AnimationViewer(const Controls &controls, QObject *parent)
       m_Label4(controls.Label4), m_lblAnim(controls.lblAnim), m_im1(controls.im1),
       m_Sh1(controls.Sh1), m_Sh2(controls.Sh2), m_chooseFile(controls.chooseFile),
       m_executableDir(controls.executableDir), m_commandLine(controls.commandLine),
-      m_letMessagesRun(controls.letMessagesRun), m_loadReport(controls.loadReport)
+      m_prefetch(controls.prefetch), m_letMessagesRun(controls.letMessagesRun),
+      m_loadReport(controls.loadReport)
 {
     for (size_t i = 0; i < m_q1.size(); ++i)
         m_q1[i] = controls.q1[i];
@@ -253,7 +255,7 @@ AnimationViewer::Shown AnimationViewer::showAnimation(const QString &path)
 // values they have while nothing is shown, not those of the animation shown before.
 bool AnimationViewer::loadFile(const QString &path)
 {
-    const bool loaded = m_display->LoadFile(path);
+    const bool loaded = m_display->LoadFile(path, m_prefetch ? m_prefetch->take(path) : nullptr);
     if (m_loadReport)
         m_loadReport(path, loaded);
     if (!loaded) {

@@ -8,6 +8,7 @@
 #include <functional>
 
 class AniGIF;
+class GifPrefetch;
 class QAction;
 class QLabel;
 class PlayList;
@@ -62,6 +63,9 @@ public:
         // The path given on the command line (see ViewerFormulas::commandLineText); empty for
         // none.
         QString commandLine;
+        // That animation, opened beside the start-up; the first load of its path takes it over.
+        // Outlives the viewer. May be null.
+        GifPrefetch *prefetch = nullptr;
         // Lets pending window messages run once; QCoreApplication::processEvents() when empty.
         std::function<void()> letMessagesRun;
         // Told after each load of a file into the display, whether it loaded.
@@ -125,6 +129,7 @@ private:
     FileChooser m_chooseFile;
     QString m_executableDir;
     QString m_commandLine;
+    GifPrefetch *m_prefetch = nullptr;
     std::function<void()> m_letMessagesRun;
     std::function<void(const QString &, bool)> m_loadReport;
 

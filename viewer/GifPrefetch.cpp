@@ -1,7 +1,5 @@
 #include "GifPrefetch.h"
 
-GifPrefetch *GifPrefetch::s_waiting = nullptr;
-
 GifPrefetch::GifPrefetch(const QString &path, QSize viewSize) : m_path(path)
 {
     if (m_path.isEmpty())
@@ -19,25 +17,21 @@ GifPrefetch::GifPrefetch(const QString &path, QSize viewSize) : m_path(path)
         decoder->setViewport(
             QRect(corner - QPoint(margin.width(), margin.height()), viewSize + margin * 2));
     });
-    s_waiting = this;
 }
 
 GifPrefetch::~GifPrefetch()
 {
     if (m_thread.joinable())
         m_thread.join();
-    if (s_waiting == this)
-        s_waiting = nullptr;
 }
 
 std::unique_ptr<GifDecoder> GifPrefetch::take(const QString &path)
 {
-    GifPrefetch *waiting = s_waiting;
-    if (!waiting || waiting->m_path != path)
+    if (!m_decoder || m_path != path)
         return nullptr;
-    s_waiting = nullptr;
-    waiting->m_thread.join();
-    if (!waiting->m_decoder->isLoaded())
+    m_thread.join();
+    std::unique_ptr<GifDecoder> decoder = std::move(m_decoder);
+    if (!decoder->isLoaded())
         return nullptr;
-    return std::move(waiting->m_decoder);
+    return decoder;
 }

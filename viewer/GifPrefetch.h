@@ -9,8 +9,7 @@
 
 // Opens an animation on a thread of its own while the program starts (reading its records
 // takes a while for a file of many megabytes), so that the first load of the same path only
-// takes the opened decoder over. One may wait at a time; it lives in the scope of main(), and
-// its destructor waits for the thread.
+// takes the opened decoder over. Its destructor waits for the thread.
 class GifPrefetch
 {
 public:
@@ -24,11 +23,10 @@ public:
     // The decoder opened for `path`, its view set to that centred part, once; nothing
     // when no prefetch of that path waits or its file could not be opened. Waits for the
     // thread.
-    static std::unique_ptr<GifDecoder> take(const QString &path);
+    std::unique_ptr<GifDecoder> take(const QString &path);
 
 private:
     QString m_path;
     std::unique_ptr<GifDecoder> m_decoder;
     std::thread m_thread;
-    static GifPrefetch *s_waiting;
 };

@@ -1,4 +1,5 @@
 #include "AniGIF.h"
+#include "AnimationViewer.h"
 #include "GifPrefetch.h"
 #include "TestGifs.h"
 
@@ -18,6 +19,7 @@ private slots:
     void centredViewIsExact();
     void takenOnceAndOnlyForItsPath();
     void displayTakesItOver();
+    void viewerTakesItOnFirstShow();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -48,8 +50,8 @@ void tst_viewer_GifPrefetch::centredViewIsExact()
     GifDecoder plain(0, 0);
     QVERIFY(plain.loadData(bytes));
 
-    const GifPrefetch prefetch(path, view);
-    const std::unique_ptr<GifDecoder> taken = GifPrefetch::take(path);
+    GifPrefetch prefetch(path, view);
+    const std::unique_ptr<GifDecoder> taken = prefetch.take(path);
     QVERIFY(taken);
     QCOMPARE(taken->frameCount(), plain.frameCount());
     QCOMPARE(taken->currentFrame(), 0);
@@ -69,23 +71,23 @@ void tst_viewer_GifPrefetch::takenOnceAndOnlyForItsPath()
     const QString other =
         write(QStringLiteral("other.gif"), TestGifs::mixedAnimation({8, 6}, 3, 2));
     {
-        const GifPrefetch prefetch(path, {4, 4});
-        QVERIFY(!GifPrefetch::take(other));
-        QVERIFY(GifPrefetch::take(path));
-        QVERIFY(!GifPrefetch::take(path));
+        GifPrefetch prefetch(path, {4, 4});
+        QVERIFY(!prefetch.take(other));
+        QVERIFY(prefetch.take(path));
+        QVERIFY(!prefetch.take(path));
     }
     const QString broken = write(QStringLiteral("broken.gif"), QByteArray("GIF89a\x01", 7));
     for (const QString &nothing :
          {broken, m_dir.filePath(QStringLiteral("missing.gif")), m_dir.path()}) {
-        const GifPrefetch prefetch(nothing, {4, 4});
-        QVERIFY2(!GifPrefetch::take(nothing), qPrintable(nothing));
+        GifPrefetch prefetch(nothing, {4, 4});
+        QVERIFY2(!prefetch.take(nothing), qPrintable(nothing));
     }
     { // never taken: its thread is waited for, its decoder freed
         const GifPrefetch prefetch(path, {4, 4});
     }
-    const GifPrefetch none(QString(), {4, 4});
-    QVERIFY(!GifPrefetch::take(QString()));
-    QVERIFY(!GifPrefetch::take(path));
+    GifPrefetch none(QString(), {4, 4});
+    QVERIFY(!none.take(QString()));
+    QVERIFY(!none.take(path));
 }
 
 // A display that loads the prefetched path shows the same frames as one that reads the file.
@@ -96,11 +98,12 @@ void tst_viewer_GifPrefetch::displayTakesItOver()
     AniGIF reading;
     QVERIFY(reading.LoadFile(path));
     reading.Stop();
-    const GifPrefetch prefetch(path, {10, 10});
+    GifPrefetch prefetch(path, {10, 10});
     AniGIF taking;
-    QVERIFY(taking.LoadFile(path));
+    std::unique_ptr<GifDecoder> opened = prefetch.take(path);
+    QVERIFY(opened);
+    QVERIFY(taking.LoadFile(path, std::move(opened)));
     taking.Stop();
-    QVERIFY(!GifPrefetch::take(path));
     QCOMPARE(taking.FrameCount(), reading.FrameCount());
     QCOMPARE(taking.size(), reading.size());
     for (qint16 frame : {0, 3, 1}) {
@@ -108,6 +111,23 @@ void tst_viewer_GifPrefetch::displayTakesItOver()
         taking.setFrame(frame);
         QCOMPARE(taking.grab().toImage(), reading.grab().toImage());
     }
+}
+
+// The viewer's show of the command line's animation takes over the decoder opened for it.
+void tst_viewer_GifPrefetch::viewerTakesItOnFirstShow()
+{
+    const QString path =
+        write(QStringLiteral("viewer.gif"), TestGifs::mixedAnimation({30, 20}, 5, 3));
+    GifPrefetch prefetch(path, {10, 10});
+    AniGIF display;
+    AnimationViewer::Controls controls;
+    controls.display = &display;
+    controls.commandLine = path;
+    controls.prefetch = &prefetch;
+    AnimationViewer viewer(controls);
+    viewer.Form_Activate();
+    QCOMPARE(display.FrameCount(), 5);
+    QVERIFY(!prefetch.take(path));
 }
 
 QTEST_MAIN(tst_viewer_GifPrefetch)
