@@ -125,7 +125,7 @@ void tst_viewer_GifPrefetch::viewerTakesItOnFirstShow()
     controls.commandLine = path;
     controls.prefetch = &prefetch;
     AnimationViewer viewer(controls);
-    viewer.Form_Activate();
+    viewer.showCommandLineAnimation();
     QCOMPARE(display.FrameCount(), 5);
     QVERIFY(!prefetch.take(path));
 }
