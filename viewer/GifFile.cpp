@@ -366,9 +366,9 @@ void GifFile::noteTouched(int index)
 // Copies `count` palette indices onto row `y` of the canvas from column `left` on. Without
 // transparent entries every pixel is written, four at a time; otherwise index entries of colour
 // 0 leave the canvas as it is.
-void GifFile::blitRow(QImage &canvas, int y, int left, const uchar *indices, int count) const
+void GifFile::blitRow(quint32 *row, int left, const uchar *indices, int count) const
 {
-    quint32 *__restrict dst = reinterpret_cast<quint32 *>(canvas.scanLine(y)) + left;
+    quint32 *__restrict dst = row + left;
     const uchar *__restrict src = indices;
     const quint32 *__restrict palette = m_palette;
     int x = 0;
@@ -394,15 +394,15 @@ void GifFile::blitRow(QImage &canvas, int y, int left, const uchar *indices, int
 
 // Draws the part of a decoded row (pixels `from` to `to` - 1 of the frame's row `line`) that
 // lies in `clip`, and keeps the clip's indices in `keep` (clip-sized, row by row) when given.
-void GifFile::putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, const uchar *line,
-                     int from, int to, uchar *keep) const
+void GifFile::putRow(const Target &canvas, int y, const QRect &clip, int frameLeft,
+                     const uchar *line, int from, int to, uchar *keep) const
 {
     if (y < clip.top() || y > clip.bottom())
         return;
     const int left = std::max(clip.left(), frameLeft + from);
     const int right = std::min(clip.right() + 1, frameLeft + to);
     if (right > left)
-        blitRow(canvas, y, left, line + (left - frameLeft), right - left);
+        blitRow(canvas.row(y), left, line + (left - frameLeft), right - left);
     if (keep)
         std::memcpy(keep + qsizetype(y - clip.top()) * clip.width(),
                     line + (clip.left() - frameLeft), size_t(clip.width()));
@@ -424,8 +424,9 @@ bool GifFile::drawFrame(int index, QImage &canvas, const QRect &area)
     if (const uchar *indices = m_indexCache.find(index, clip, kept)) {
         const uchar *row = indices + qsizetype(clip.top() - kept.top()) * kept.width() +
                            (clip.left() - kept.left());
+        const Target target(canvas);
         for (int y = clip.top(); y <= clip.bottom(); ++y, row += kept.width())
-            blitRow(canvas, y, clip.left(), row, clip.width());
+            blitRow(target.row(y), clip.left(), row, clip.width());
         noteTouched(index); // the palette was read
         return true;
     }
@@ -455,17 +456,18 @@ bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage
     const int needed = record.interlaced ? height : clip.bottom() - record.rect.top() + 1;
     const int rows = int(std::min<qint64>(needed, kMaxDecodedPixelsPerFrame / width));
     const uchar *stopped = nullptr;
+    const Target target(canvas);
     const qint64 decoded = decodeStream(record, rows, stopped, [&](int r, const uchar *pixels) {
-        putRow(canvas, frameRow(record, r), clip, record.rect.left(), pixels, 0, width, keep);
+        putRow(target, frameRow(record, r), clip, record.rect.left(), pixels, 0, width, keep);
     });
     const int received = int(decoded / width);
     if (received == needed)
         return true;
     if (received < rows)
-        putRow(canvas, frameRow(record, received), clip, record.rect.left(), stopped, 0,
+        putRow(target, frameRow(record, received), clip, record.rect.left(), stopped, 0,
                int(decoded % width), nullptr);
     if (record.interlaced)
-        fillMissingRows(record, clip, canvas, received, int(decoded % width));
+        fillMissingRows(record, clip, target, received, int(decoded % width));
     return false;
 }
 
@@ -517,7 +519,7 @@ qint64 GifFile::decodeStream(const GifFrameRecord &record, int rows, const uchar
 // a frame while it loads, so the picture shows whole and coarse. Each row that did not arrive
 // (or the rest of the row that stopped) shows the nearest row above it that arrived and stands
 // in for it; the rows that stand in are decoded again for that.
-void GifFile::fillMissingRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas,
+void GifFile::fillMissingRows(const GifFrameRecord &record, const QRect &clip, const Target &canvas,
                               int received, int partial)
 {
     const int width = record.rect.width();

@@ -96,11 +96,19 @@ private:
     template <typename RowFunction>
     qint64 decodeStream(const GifFrameRecord &record, int rows, const uchar *&stopped,
                         RowFunction row);
-    void fillMissingRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas,
+    // The canvas's pixels, found once per frame rather than once per row.
+    struct Target
+    {
+        explicit Target(QImage &canvas) : bits(canvas.bits()), stride(canvas.bytesPerLine()) {}
+        quint32 *row(int y) const { return reinterpret_cast<quint32 *>(bits + y * stride); }
+        uchar *bits;
+        qsizetype stride;
+    };
+    void fillMissingRows(const GifFrameRecord &record, const QRect &clip, const Target &canvas,
                          int received, int partial);
-    void putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, const uchar *line,
+    void putRow(const Target &canvas, int y, const QRect &clip, int frameLeft, const uchar *line,
                 int from, int to, uchar *keep) const;
-    void blitRow(QImage &canvas, int y, int left, const uchar *indices, int count) const;
+    void blitRow(quint32 *row, int left, const uchar *indices, int count) const;
     void releasePages();
     void releaseRange(qint64 from, qint64 to);
     void noteTouched(int index);
