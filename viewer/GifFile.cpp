@@ -457,9 +457,28 @@ bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage
     const int rows = int(std::min<qint64>(needed, kMaxDecodedPixelsPerFrame / width));
     const uchar *stopped = nullptr;
     const Target target(canvas);
-    const qint64 decoded = decodeStream(record, rows, stopped, [&](int r, const uchar *pixels) {
-        putRow(target, frameRow(record, r), clip, record.rect.left(), pixels, 0, width, keep);
-    });
+    // A progressive frame as wide as the canvas and the clip lies on the canvas row after row
+    // as it comes out of the stream, so a batch of rows is drawn as one long row.
+    const bool contiguous = !record.interlaced && clip.left() == record.rect.left() &&
+                            clip.width() == width && qsizetype(width) * 4 == target.stride;
+    const int clipFirst = clip.top() - record.rect.top(), clipEnd = clipFirst + clip.height();
+    const qint64 decoded =
+        decodeStream(record, rows, stopped, [&](int first, int count, const uchar *pixels) {
+            if (contiguous) {
+                const int from = std::max(first, clipFirst), to = std::min(first + count, clipEnd);
+                if (to <= from)
+                    return;
+                const uchar *line = pixels + qsizetype(from - first) * width;
+                const qsizetype bytes = qsizetype(to - from) * width;
+                blitRow(target.row(record.rect.top() + from), clip.left(), line, int(bytes));
+                if (keep)
+                    std::memcpy(keep + qsizetype(from - clipFirst) * width, line, size_t(bytes));
+                return;
+            }
+            for (int r = first; r < first + count; ++r, pixels += width)
+                putRow(target, frameRow(record, r), clip, record.rect.left(), pixels, 0, width,
+                       keep);
+        });
     const int received = int(decoded / width);
     if (received == needed)
         return true;
@@ -476,12 +495,12 @@ int GifFile::frameRow(const GifFrameRecord &record, int r) const
     return record.rect.top() + (record.interlaced ? interlacedRow(r, record.rect.height()) : r);
 }
 
-// Decodes up to `rows` rows, calling `row` with each whole row's number in stream order and its
-// pixels; returns the pixels decoded, and points `stopped` at those of the row where the data
-// stopped, if it did.
-template <typename RowFunction>
+// Decodes up to `rows` rows, calling `batch` with whole rows as they come: the first one's
+// number in stream order, how many, and their pixels one after the other; returns the pixels
+// decoded, and points `stopped` at those of the row where the data stopped, if it did.
+template <typename BatchFunction>
 qint64 GifFile::decodeStream(const GifFrameRecord &record, int rows, const uchar *&stopped,
-                             RowFunction row)
+                             BatchFunction batch)
 {
     const int width = record.rect.width();
     if (record.codeSize > 8) {
@@ -492,21 +511,19 @@ qint64 GifFile::decodeStream(const GifFrameRecord &record, int rows, const uchar
             const int got = lzw.read(m_line.data(), width);
             if (got < width)
                 return qint64(r) * width + got;
-            row(r, m_line.data());
+            batch(r, 1, m_line.data());
         }
         return qint64(rows) * width;
     }
     struct Rows : GifFastLzw::Sink
     {
-        RowFunction &row;
-        int width;
-        Rows(RowFunction &f, int w) : row(f), width(w) {}
+        BatchFunction &batch;
+        explicit Rows(BatchFunction &f) : batch(f) {}
         void rows(int first, int count, const uchar *pixels) override
         {
-            for (int r = first; r < first + count; ++r, pixels += width)
-                row(r, pixels);
+            batch(first, count, pixels);
         }
-    } sink(row, width);
+    } sink(batch);
     const qint64 decoded = m_fastLzw->decode(m_source.data, m_source.size, record.dataOffset,
                                              record.codeSize, width, rows, sink);
     stopped = m_fastLzw->stoppedRow();
@@ -561,9 +578,12 @@ void GifFile::fillMissingRows(const GifFrameRecord &record, const QRect &clip, c
               [](const Fill &a, const Fill &b) { return a.source < b.source; });
     size_t next = 0;
     const uchar *stopped = nullptr;
-    decodeStream(record, fills.back().source + 1, stopped, [&](int r, const uchar *pixels) {
-        for (; next < fills.size() && fills[next].source == r; ++next)
-            putRow(canvas, record.rect.top() + fills[next].y, clip, record.rect.left(), pixels,
-                   fills[next].from, width, nullptr);
-    });
+    decodeStream(record, fills.back().source + 1, stopped,
+                 [&](int first, int count, const uchar *pixels) {
+                     for (int r = first; r < first + count; ++r, pixels += width) {
+                         for (; next < fills.size() && fills[next].source == r; ++next)
+                             putRow(canvas, record.rect.top() + fills[next].y, clip,
+                                    record.rect.left(), pixels, fills[next].from, width, nullptr);
+                     }
+                 });
 }

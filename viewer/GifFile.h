@@ -93,9 +93,9 @@ private:
     void buildPalette(const GifFrameRecord &record);
     bool decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas, uchar *keep);
     int frameRow(const GifFrameRecord &record, int r) const;
-    template <typename RowFunction>
+    template <typename BatchFunction>
     qint64 decodeStream(const GifFrameRecord &record, int rows, const uchar *&stopped,
-                        RowFunction row);
+                        BatchFunction batch);
     // The canvas's pixels, found once per frame rather than once per row.
     struct Target
     {
