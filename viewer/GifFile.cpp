@@ -331,13 +331,15 @@ void GifFile::releasePages()
 
 // Hands the pages of a range of the mapping back to the page cache, including pages the
 // range covers only in part: the mapping is read-only, so reading them again maps them in
-// again.
+// again. The head of the file (kResidentFileBytes) is never handed back: a looping animation
+// reads the file round and round, and any page handed back is mapped in again on the next
+// pass, at a fault's cost, so the pages kept are best always the same ones.
 void GifFile::releaseRange(qint64 from, qint64 to)
 {
     if (!m_mapped)
         return;
     constexpr qint64 kPage = 4096;
-    from = from / kPage * kPage;
+    from = std::max(from, kResidentFileBytes) / kPage * kPage;
     to = std::min(m_source.size, (to + kPage - 1) / kPage * kPage);
     if (to > from)
         madvise(const_cast<uchar *>(m_source.data) + from, size_t(to - from), MADV_DONTNEED);
@@ -348,8 +350,10 @@ void GifFile::noteTouched(int index)
     if (!m_mapped || m_source.size <= kResidentFileBytes)
         return;
     const size_t next = size_t(index) + 1;
-    const qint64 begin = m_frames[size_t(index)].descriptorOffset;
+    const qint64 begin = std::max(m_frames[size_t(index)].descriptorOffset, kResidentFileBytes);
     const qint64 end = next < m_frames.size() ? m_frames[next].descriptorOffset : m_source.size;
+    if (end <= begin) // within the head, which stays
+        return;
     m_touched += end - begin;
     m_touchedFrom = std::min(m_touchedFrom, begin);
     m_touchedTo = std::max(m_touchedTo, end);

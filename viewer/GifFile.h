@@ -34,8 +34,9 @@ public:
     static constexpr qint64 kMaxCanvasPixels = 4096LL * 4096;
     static constexpr int kMaxFrames = 32767;
     static constexpr qint64 kMaxDecodedPixelsPerFrame = 64LL * 1024 * 1024;
-    // Of a mapped file, about this much is kept resident; the rest is handed back to the
-    // page cache, so a long file costs the process no more than a short one.
+    // Of a mapped file, the first this many bytes stay resident once read, and of the rest
+    // about as much again; the rest is handed back to the page cache, so a long file costs
+    // the process no more than a short one.
     static constexpr qint64 kResidentFileBytes = 1LL * 1024 * 1024;
 
     GifFile();
