@@ -4,6 +4,7 @@
 #include "GifLzwDecoder.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
@@ -367,9 +368,9 @@ void GifFile::noteTouched(int index)
     m_touchedTo = 0;
 }
 
-// Copies `count` palette indices onto row `y` of the canvas from column `left` on. Without
-// transparent entries every pixel is written, four at a time; otherwise index entries of colour
-// 0 leave the canvas as it is.
+// Copies `count` palette indices onto `row` of the canvas from column `left` on. Without
+// transparent entries every pixel is written, eight at a time; otherwise index entries of
+// colour 0 leave the canvas as it is.
 void GifFile::blitRow(quint32 *row, int left, const uchar *indices, int count) const
 {
     quint32 *__restrict dst = row + left;
@@ -377,13 +378,17 @@ void GifFile::blitRow(quint32 *row, int left, const uchar *indices, int count) c
     const quint32 *__restrict palette = m_palette;
     int x = 0;
     if (m_paletteOpaque) {
-        for (; x + 4 <= count; x += 4) {
-            const quint32 a = palette[src[x]], b = palette[src[x + 1]];
-            const quint32 c = palette[src[x + 2]], d = palette[src[x + 3]];
-            dst[x] = a;
-            dst[x + 1] = b;
-            dst[x + 2] = c;
-            dst[x + 3] = d;
+        // Eight indices come in one load, so a pixel costs one load less than two.
+        for (; x + 8 <= count; x += 8) {
+            const quint64 eight = qFromLittleEndian<quint64>(src + x);
+            dst[x] = palette[eight & 0xff];
+            dst[x + 1] = palette[(eight >> 8) & 0xff];
+            dst[x + 2] = palette[(eight >> 16) & 0xff];
+            dst[x + 3] = palette[(eight >> 24) & 0xff];
+            dst[x + 4] = palette[(eight >> 32) & 0xff];
+            dst[x + 5] = palette[(eight >> 40) & 0xff];
+            dst[x + 6] = palette[(eight >> 48) & 0xff];
+            dst[x + 7] = palette[eight >> 56];
         }
         for (; x < count; ++x)
             dst[x] = palette[src[x]];
