@@ -87,26 +87,21 @@ qint64 GifFastLzw::decode(const uchar *data, qint64 size, qint64 pos, int codeSi
     int handed = 0; // rows handed on
     uchar *limit = out + std::min<qint64>(span, qint64(rows) * width);
     for (;;) {
-        // The bit buffer is topped up before every code without asking whether it needs it:
-        // which codes find it short follows no pattern the processor could learn, and a
-        // mispredicted branch costs more than the load. Only the last bytes of the data are
-        // taken one at a time.
-        if (end - in >= 8) {
-            bits |= load64(in) << count;
-            in += (63 - count) >> 3;
-            count |= 56;
-        } else if (count < codeWidth) {
-            if (!m_dataEnded)
-                gather(in, end);
-            if (end - in < 8) { // the last few bytes
-                const quint32 take = std::min(quint32(end - in), (63 - count) >> 3);
-                if (take > 0)
-                    bits |= (load64(in) & ((quint64(1) << (8 * take)) - 1)) << count;
-                in += take;
-                count += 8 * take;
-                if (count < codeWidth)
-                    break;
-            } else {
+        if (count < codeWidth) {
+            if (end - in < 8) {
+                if (!m_dataEnded)
+                    gather(in, end);
+                if (end - in < 8) { // the last few bytes
+                    const quint32 take = std::min(quint32(end - in), (63 - count) >> 3);
+                    if (take > 0)
+                        bits |= (load64(in) & ((quint64(1) << (8 * take)) - 1)) << count;
+                    in += take;
+                    count += 8 * take;
+                    if (count < codeWidth)
+                        break;
+                }
+            }
+            if (count < codeWidth) {
                 bits |= load64(in) << count;
                 in += (63 - count) >> 3;
                 count |= 56;
