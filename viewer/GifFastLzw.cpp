@@ -16,6 +16,8 @@ inline quint64 load64(const uchar *p)
 GifFastLzw::GifFastLzw() : m_in(size_t(kGather) + 256 + 8 + 8)
 {
     std::memset(m_suffix, 0, sizeof m_suffix);
+    std::memset(m_prefix, 0, sizeof m_prefix);
+    std::memset(m_lm1, 0, sizeof m_lm1);
 }
 
 // Moves the bytes of m_in not read yet (fewer than 8) to its front and appends the bytes of
@@ -62,11 +64,15 @@ qint64 GifFastLzw::decode(const uchar *data, qint64 size, qint64 pos, int codeSi
 
     const quint32 clear = 1u << codeSize;
     const quint32 endOfInformation = clear + 1;
-    for (quint32 i = 0; i < clear; ++i) {
+    // The entries of single bytes are never defined anew (the first entry defined is the one
+    // after the clear code), so they stay from one image to the next; only those a smaller
+    // code size left to longer strings are set up again.
+    for (quint32 i = m_literals; i < clear; ++i) {
         m_lm1[i] = 0;
         m_prefix[i] = 0;
         m_suffix[i][0] = uchar(i);
     }
+    m_literals = std::min(std::max(m_literals, clear), clear + 1);
     // After a clear code the next code has nothing before it; it defines the unused entry of
     // the end-of-information code, so that every code may define one.
     m_lm1[endOfInformation] = 0;

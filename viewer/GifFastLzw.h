@@ -58,4 +58,5 @@ private:
     alignas(8) uchar m_suffix[kTableSize][8];
     quint16 m_prefix[kTableSize];
     quint16 m_lm1[kTableSize]; // string length - 1
+    quint32 m_literals = 0;    // the entries from 0 that hold their single byte
 };

@@ -34,8 +34,9 @@ public:
     static constexpr qint64 kMaxCanvasPixels = 4096LL * 4096;
     static constexpr int kMaxFrames = 32767;
     static constexpr qint64 kMaxDecodedPixelsPerFrame = 64LL * 1024 * 1024;
-    // Of a mapped file, about this much is kept resident; the rest is handed back to the
-    // page cache, so a long file costs the process no more than a short one.
+    // Of a mapped file, the first this many bytes stay resident once read, and of the rest
+    // about as much again; the rest is handed back to the page cache, so a long file costs
+    // the process no more than a short one.
     static constexpr qint64 kResidentFileBytes = 1LL * 1024 * 1024;
 
     GifFile();
@@ -93,14 +94,22 @@ private:
     void buildPalette(const GifFrameRecord &record);
     bool decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas, uchar *keep);
     int frameRow(const GifFrameRecord &record, int r) const;
-    template <typename RowFunction>
+    template <typename BatchFunction>
     qint64 decodeStream(const GifFrameRecord &record, int rows, const uchar *&stopped,
-                        RowFunction row);
-    void fillMissingRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas,
+                        BatchFunction batch);
+    // The canvas's pixels, found once per frame rather than once per row.
+    struct Target
+    {
+        explicit Target(QImage &canvas) : bits(canvas.bits()), stride(canvas.bytesPerLine()) {}
+        quint32 *row(int y) const { return reinterpret_cast<quint32 *>(bits + y * stride); }
+        uchar *bits;
+        qsizetype stride;
+    };
+    void fillMissingRows(const GifFrameRecord &record, const QRect &clip, const Target &canvas,
                          int received, int partial);
-    void putRow(QImage &canvas, int y, const QRect &clip, int frameLeft, const uchar *line,
+    void putRow(const Target &canvas, int y, const QRect &clip, int frameLeft, const uchar *line,
                 int from, int to, uchar *keep) const;
-    void blitRow(QImage &canvas, int y, int left, const uchar *indices, int count) const;
+    void blitRow(quint32 *row, int left, const uchar *indices, int count) const;
     void releasePages();
     void releaseRange(qint64 from, qint64 to);
     void noteTouched(int index);

@@ -3,6 +3,7 @@
 #include "TestGifs.h"
 
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using TestGifs::frame;
@@ -22,6 +23,7 @@ private slots:
     void seekEqualsSequential_data();
     void seekEqualsSequential();
     void memoryDoesNotGrowWithFrameCount();
+    void mappedFileStaysWithinItsShare();
     void replaysComeFromCache();
     void refusesHostileCanvas_data();
     void refusesHostileCanvas();
@@ -264,6 +266,50 @@ void tst_viewer_GifDecoder::memoryDoesNotGrowWithFrameCount()
     QVERIFY(few.stats().cachesShownFrames);
     QVERIFY(!many.stats().cachesShownFrames);
     QVERIFY(many.stats().snapshotInterval > 1);
+}
+
+namespace {
+
+// Resident bytes of the mappings of `path`, from /proc/self/smaps.
+qint64 residentBytesOf(const QString &path)
+{
+    QFile smaps("/proc/self/smaps");
+    if (!smaps.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    qint64 kb = 0;
+    bool inFile = false;
+    for (const QByteArray &line : smaps.readAll().split('\n')) {
+        // A mapping starts with its address range (lower-case hex); its fields follow.
+        if (!line.isEmpty() && (std::isdigit(uchar(line[0])) || (line[0] >= 'a' && line[0] <= 'f')))
+            inFile = line.endsWith(QFile::encodeName(path));
+        else if (inFile && line.startsWith("Rss:"))
+            kb += line.mid(4).trimmed().split(' ').first().toLongLong();
+    }
+    return kb * 1024;
+}
+
+} // namespace
+
+// A file several times the resident share, played round twice: what was read is handed back
+// as playback goes on, beyond the head of the file, which stays.
+void tst_viewer_GifDecoder::mappedFileStaysWithinItsShare()
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = TestGifs::plainAnimation(QSize(200, 150), 600, false);
+    QVERIFY(bytes.size() > 6 * GifFile::kResidentFileBytes);
+    const QString path = TestGifs::writeFile(dir.filePath("long.gif"), bytes);
+    GifDecoder gif(0, 0);
+    QVERIFY(gif.loadFile(path));
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < gif.frameCount(); ++i)
+            gif.showFrame(i);
+    }
+    const qint64 resident = residentBytesOf(path);
+    const qint64 frameBytes = bytes.size() / gif.frameCount();
+    const qint64 hugePage =
+        2LL * 1024 * 1024; // the kernel may map a file's pages that many at once
+    QVERIFY2(resident > 0 && resident <= 2 * GifFile::kResidentFileBytes + frameBytes + hugePage,
+             qPrintable(QString("%1 bytes resident").arg(resident)));
 }
 
 void tst_viewer_GifDecoder::replaysComeFromCache()

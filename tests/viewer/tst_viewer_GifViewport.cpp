@@ -86,7 +86,8 @@ void tst_viewer_GifViewport::viewportStaysExact()
     QVERIFY(gif.loadData(bytes));
     const QRect views[] = {
         QRect(10, 8, 20, 14),  QRect(0, 0, 40, 30),  QRect(25, 0, 15, 30), QRect(),
-        QRect(-8, -6, 20, 16), QRect(5, 20, 60, 40), QRect(12, 10, 1, 1),  QRect(0, 0, 4000, 4000)};
+        QRect(-8, -6, 20, 16), QRect(5, 20, 60, 40), QRect(12, 10, 1, 1),  QRect(0, 0, 4000, 4000),
+        QRect(-3, 12, 50, 9)}; // a band across the whole width
     QRandomGenerator random(5);
     int step = 0;
     for (int round = 0; round < 3; ++round) {
