@@ -1,5 +1,6 @@
 // Start-up. The command line is read once, before anything else: `--help` and `--version` are
-// answered there, without a display. Everything else runs beside the building of the window,
+// answered there, without a display. Qt then takes its own options (-platform, -style …) out of
+// it as the application object is made, and what is left names the animation. Everything else runs beside the building of the window,
 // on threads of its own:
 //   - the system's font configuration, then the font database; the fonts are first needed for
 //     the first paint, and whatever needs a font first waits for them there;
@@ -51,12 +52,17 @@ static void lowerThisThreadsPriority()
     setpriority(PRIO_PROCESS, gettid(), 10);
 }
 
-int main(int argc, char *argv[])
+static QStringList argumentsOf(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const CommandLine commandLine = CommandLine::parse(arguments);
+    return arguments;
+}
+
+int main(int argc, char *argv[])
+{
+    CommandLine commandLine = CommandLine::parse(argumentsOf(argc, argv));
     if (commandLine.request() != CommandLine::Request::Show) {
         std::fputs(commandLine.answer().toLocal8Bit().constData(), stdout);
         return 0;
@@ -66,7 +72,10 @@ int main(int argc, char *argv[])
         lowerThisThreadsPriority();
         FcInit();
     });
+    const int wordCount = argc;
     QApplication app(argc, argv);
+    if (argc != wordCount)
+        commandLine = CommandLine::parse(argumentsOf(argc, argv));
     GifPrefetch prefetch(commandLine.animation(), frmMain::DisplayFrameSize);
     QApplication::setApplicationName(QStringLiteral("Quorbanex"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
