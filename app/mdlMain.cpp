@@ -27,8 +27,11 @@ frmMain *Main(const QString &animation, GifPrefetch *prefetch)
         form->move(area.x() + (area.width() - form->width()) / 2,
                    area.y() + (area.height() - form->height()) / 2);
     }
-    form->show();
+    // The first activation runs just before the window maps rather than just after: an animation
+    // named on the command line, its name and its frame total are then in the window's first
+    // paint, instead of an empty deck that a second paint fills a moment later.
     form->Form_Activate();
+    form->show();
     return form;
 }
 

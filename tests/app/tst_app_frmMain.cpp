@@ -6,6 +6,7 @@
 #include "SkinLabel.h"
 #include "SkinLayout.h"
 #include "SkinResources.h"
+#include "TestGifs.h"
 #include "frmMain.h"
 #include "mdlMain.h"
 #include "mdlRegion.h"
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -152,6 +154,7 @@ private slots:
     void pressesNeverFallThrough_data();
     void pressesNeverFallThrough();
     void startUpShapesAndCentres();
+    void startUpShowsTheNamedAnimationAtOnce();
 
 private:
     std::unique_ptr<frmMain> form;
@@ -403,6 +406,42 @@ void tst_app_frmMain::startUpShapesAndCentres()
             if (mask.contains(QPoint(x, y)) != inside)
                 QFAIL(qPrintable(QStringLiteral("pixel (%1, %2)").arg(x).arg(y)));
         }
+}
+
+// An animation named on the command line is in the window's first paint: when the window
+// shows, it is loaded, shown and centred, and its name and frame total are written.
+void tst_app_frmMain::startUpShowsTheNamedAnimationAtOnce()
+{
+    QTemporaryDir dir;
+    const QString path = TestGifs::writeFile(dir.filePath(QStringLiteral("cat.gif")),
+                                             TestGifs::plainAnimation(QSize(40, 30), 12, false));
+    struct AtFirstShow : QObject
+    {
+        bool seen = false, displayShown = false;
+        QPoint displayPlace;
+        QString name, total;
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            auto *window = qobject_cast<frmMain *>(watched);
+            if (window && event->type() == QEvent::Show && !seen) {
+                seen = true;
+                displayShown = window->AniGIF->isVisibleTo(window);
+                displayPlace = window->AniGIF->pos();
+                name = window->lblAnim->text();
+                total = window->lb1->text();
+            }
+            return false;
+        }
+    } atFirstShow;
+    qApp->installEventFilter(&atFirstShow);
+    form.reset(mdlMain::Main(path));
+    qApp->removeEventFilter(&atFirstShow);
+    QVERIFY(atFirstShow.seen);
+    QVERIFY(atFirstShow.displayShown);
+    QCOMPARE(atFirstShow.displayPlace,
+             QPoint(1 + (486 - 40) / 2, 1 + (324 - 30) / 2)); // inside the border
+    QCOMPARE(atFirstShow.name, QStringLiteral("Anim: cat"));
+    QCOMPARE(atFirstShow.total, QStringLiteral("12"));
 }
 
 QTEST_MAIN(tst_app_frmMain)
