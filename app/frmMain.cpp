@@ -145,6 +145,8 @@ frmMain::frmMain(const QString &animation, GifPrefetch *prefetch, QWidget *paren
     setPalette(background);
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         setAttribute(Qt::WA_TranslucentBackground);
+    else
+        setAttribute(Qt::WA_OpaquePaintEvent); // the skin and paintEvent cover all that shows
     setAcceptDrops(true);
 
     CDialog = new CommonDialog(this);
@@ -547,11 +549,11 @@ bool frmMain::event(QEvent *event)
     return QWidget::event(event);
 }
 
-// The window's own colour inside the shape only; the skin covers all of it but the edges.
+// The window's own colour where the shape reaches past the skin: the skin covers the rest.
 void frmMain::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    QRegion area = event->region();
+    QRegion area = event->region() - pic->geometry();
     if (!mask().isEmpty())
         area &= mask();
     for (const QRect &rect : area)
