@@ -1,9 +1,10 @@
 // Start-up. The command line is read once, before anything else: `--help` and `--version` are
 // answered there, without a display. Qt then takes its own options (-platform, -style …) out of
-// it as the application object is made, and what is left names the animation. Everything else runs beside the building of the window,
-// on threads of its own:
-//   - the system's font configuration, then the font database; the fonts are first needed for
-//     the first paint, and whatever needs a font first waits for them there;
+// it as the application object is made, and what is left names the animation. Everything else
+// runs beside the building of the window, on threads of its own:
+//   - the system's font configuration, then the font database; the labels' fonts are set before
+//     the window maps, and whatever needs a font first waits for them there, so these threads
+//     keep their full priority;
 //   - the animation named on the command line is opened, and the part of frame 0 in view
 //     decoded (GifPrefetch); the window's first load of it takes it over;
 //   - the skin's small pictures are decoded;
@@ -68,10 +69,7 @@ int main(int argc, char *argv[])
         return 0;
     }
     const bool mayHaveSessionBus = refuseBusAutolaunch();
-    std::thread fontConfig([] {
-        lowerThisThreadsPriority();
-        FcInit();
-    });
+    std::thread fontConfig([] { FcInit(); });
     const int wordCount = argc;
     QApplication app(argc, argv);
     if (argc != wordCount)
