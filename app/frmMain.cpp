@@ -168,9 +168,9 @@ frmMain::frmMain(const QString &animation, GifPrefetch *prefetch, QWidget *paren
     createFrame();
     createMenu();
 
-    // Fonts, the icon and the cursors are not needed to put the shaped window on the screen; they
-    // are set as soon as the event loop runs, before the first paint.
-    QMetaObject::invokeMethod(this, &frmMain::applyFontsIconAndCursors, Qt::QueuedConnection);
+    // The labels' fonts and the icon are not needed to build the window; they are set as soon as
+    // messages run, before the first paint. The cursors wait until the window has shown.
+    QMetaObject::invokeMethod(this, &frmMain::applyFontsAndIcon, Qt::QueuedConnection);
 
     endProgram = [] { QCoreApplication::exit(0); };
     showMessage = [this](const QString &title, const QString &text) {
@@ -272,18 +272,36 @@ void frmMain::connectSound()
     closeAllSounds = [this] { soundPanel->SoundCloseAll(); };
 }
 
-// A cursor set on a control before the window is shown makes showing it load the desktop's
-// cursor theme; set afterwards, nothing is loaded until the pointer first comes over the window.
-void frmMain::applyFontsIconAndCursors()
+// The list's font is set the first time the list shows: set on the hidden list, it would have
+// the list measure its header with a font of its own before the window's first paint.
+void frmMain::applyFontsAndIcon()
 {
     const QIcon icon = SkinResources::windowIcon();
     QApplication::setWindowIcon(icon); // for the dialogs and message boxes too
     setWindowIcon(icon);
-    FileList->setFont(SkinFonts::list());
+    if (FileList->isHidden())
+        FileList->installEventFilter(this);
+    else
+        FileList->setFont(SkinFonts::list());
     const QFont counterFont = SkinFonts::terminal();
     const QFont captionFont = SkinFonts::windowDefault();
     for (SkinLabel *label : pic->findChildren<SkinLabel *>())
         label->setFont(label->property(CounterProperty).toBool() ? counterFont : captionFont);
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == FileList && event->type() == QEvent::Show) {
+        FileList->removeEventFilter(this);
+        FileList->setFont(SkinFonts::list());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// A cursor set on a control before the window is shown makes showing it load the desktop's
+// cursor theme; set afterwards, nothing is loaded until the pointer first comes over the window.
+void frmMain::applyCursors()
+{
     const QCursor hand = SkinResources::handCursor();
     for (ImageControl *control : pic->findChildren<ImageControl *>())
         if (control->property(HandProperty).toBool())
@@ -546,6 +564,10 @@ bool frmMain::event(QEvent *event)
 {
     if (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange)
         WholePixelInput::install(windowHandle());
+    if (event->type() == QEvent::Show && !m_cursorsSet) {
+        m_cursorsSet = true;
+        QMetaObject::invokeMethod(this, &frmMain::applyCursors, Qt::QueuedConnection);
+    }
     return QWidget::event(event);
 }
 

@@ -152,6 +152,7 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     // The window system closes the window: the program ends.
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -163,7 +164,8 @@ private:
     // written to it. A failed write leaves the old file and does not stop the end.
     void keepTheList();
     void createShortcuts();
-    void applyFontsIconAndCursors();
+    void applyFontsAndIcon();
+    void applyCursors();
     void connectWindowHandling();
     void connectList();
     void connectSound();
@@ -178,4 +180,5 @@ private:
     // Where the press that began the gesture now under way was on the skin, in the skin's
     // pixels; empty when that gesture did not begin on the skin, or none is under way.
     std::optional<QPointF> m_grab;
+    bool m_cursorsSet = false;
 };

@@ -209,6 +209,9 @@ void tst_app_frmMain::imageControls()
     QCOMPARE(control->geometry(), place);
     QCOMPARE(control->toolTip(), tooltip);
     QVERIFY(!control->isHidden());
+    QVERIFY(!control->testAttribute(Qt::WA_SetCursor)); // cursors follow the window's showing
+    form->show();
+    QCoreApplication::sendPostedEvents(form.get());
     QCOMPARE(control->testAttribute(Qt::WA_SetCursor), hand);
     if (hand) {
         QCOMPARE(control->cursor().shape(), Qt::BitmapCursor);
@@ -317,6 +320,8 @@ void tst_app_frmMain::frameListAndDisplay()
     QVERIFY(!list->isSortingEnabled());
     QCOMPARE(list->palette().color(QPalette::Text), QColor(0, 255, 255));
     QCOMPARE(list->palette().color(QPalette::Base), QColor(45, 62, 132));
+    form->show();
+    list->show(); // the list's font is set as it first shows
     QVERIFY(list->font().bold());
     QVERIFY(QFontInfo(list->font()).family().contains(QLatin1String("DejaVu")));
     QVERIFY(QFontMetrics(list->font()).inFont(QChar(0x0416))); // Cyrillic
