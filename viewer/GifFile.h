@@ -62,8 +62,8 @@ public:
     // so drawing the frame again decodes nothing.
     bool drawFrame(int index, QImage &canvas, const QRect &area);
     bool drawFrame(int index, QImage &canvas) { return drawFrame(index, canvas, canvas.rect()); }
-    // Budget of the index cache (0: none); empties it.
-    void setIndexCacheBudget(qsizetype bytes) { m_indexCache.reset(bytes); }
+    // Budget of the index cache (0: none); what it keeps stays while it fits.
+    void setIndexCacheBudget(qsizetype bytes) { m_indexCache.setBudget(bytes); }
     const GifIndexCache &indexCache() const { return m_indexCache; }
     // Frames whose data was decompressed since the file was opened.
     qint64 framesDecompressed() const { return m_framesDecompressed; }
