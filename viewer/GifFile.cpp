@@ -106,8 +106,6 @@ void GifFile::close()
     m_bytes.clear();
     m_mapped = false;
     m_touched = 0;
-    m_touchedFrom = 0;
-    m_touchedTo = 0;
     m_source = Source{};
     m_canvasSize = QSize();
     m_loopCount = -1;
@@ -138,8 +136,6 @@ GifFile::Status GifFile::openSource()
     if (m_source.size > kResidentFileBytes)
         releasePages();
     m_touched = 0;
-    m_touchedFrom = m_source.size;
-    m_touchedTo = 0;
     return Status::Ok;
 }
 
@@ -166,8 +162,10 @@ void GifFile::scan()
         if (type != IMAGE_DESC_RECORD_TYPE)
             break;
         const bool more = scanImage(m_source.pos);
+        // The kernel maps pages around the one read (fault-around, 64 KiB), so pages just
+        // before what was read since the last release may have been mapped again.
         if (m_mapped && m_source.pos - m_touched > kResidentFileBytes) {
-            releaseRange(m_touched, m_source.pos);
+            releaseRange(m_touched - 64 * 1024, m_source.pos);
             m_touched = m_source.pos;
         }
         if (m_frames.size() > 1) {
@@ -326,8 +324,6 @@ void GifFile::releasePages()
 {
     releaseRange(0, m_source.size);
     m_touched = 0;
-    m_touchedFrom = m_source.size;
-    m_touchedTo = 0;
 }
 
 // Hands the pages of a range of the mapping back to the page cache, including pages the
@@ -356,16 +352,12 @@ void GifFile::noteTouched(int index)
     if (end <= begin) // within the head, which stays
         return;
     m_touched += end - begin;
-    m_touchedFrom = std::min(m_touchedFrom, begin);
-    m_touchedTo = std::max(m_touchedTo, end);
     if (m_touched <= kResidentFileBytes)
         return;
-    // Playback reads frames in order, so the span is about what was read; after seeks it
-    // may be wider, and dropping pages that were not mapped costs little.
-    releaseRange(m_touchedFrom, m_touchedTo);
-    m_touched = 0;
-    m_touchedFrom = m_source.size;
-    m_touchedTo = 0;
+    // The kernel maps pages beside those read as well (fault-around, or a large page-cache
+    // folio whole), so every page past the head is handed back, not only the span read;
+    // dropping pages that were not mapped costs little.
+    releasePages();
 }
 
 // Copies `count` palette indices onto `row` of the canvas from column `left` on. Without

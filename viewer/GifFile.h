@@ -37,7 +37,8 @@ public:
     // Of a mapped file, the first this many bytes stay resident once read, and of the rest
     // about as much again; the rest is handed back to the page cache, so a long file costs
     // the process no more than a short one.
-    static constexpr qint64 kResidentFileBytes = 1LL * 1024 * 1024;
+    // Mapping a page in again costs far less than a frame's decoding, so the share is small.
+    static constexpr qint64 kResidentFileBytes = 128LL * 1024;
 
     GifFile();
     ~GifFile();
@@ -130,9 +131,7 @@ private:
     quint16 m_paletteSize = 0;
     qint16 m_paletteTransparent = -1;
     bool m_mapped = false;
-    qint64 m_touched = 0;     // bytes read since pages were last released (scan: the offset)
-    qint64 m_touchedFrom = 0; // the span of the file those bytes lie in
-    qint64 m_touchedTo = 0;
+    qint64 m_touched = 0; // bytes read since pages were last released (scan: the offset)
     // The graphic control extension waiting for the next image.
     quint8 m_gceDisposal = 0;
     quint16 m_gceDelay = 0;
