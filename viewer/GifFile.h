@@ -34,10 +34,10 @@ public:
     static constexpr qint64 kMaxCanvasPixels = 4096LL * 4096;
     static constexpr int kMaxFrames = 32767;
     static constexpr qint64 kMaxDecodedPixelsPerFrame = 64LL * 1024 * 1024;
-    // Of a mapped file, the first this many bytes stay resident once read, and of the rest
-    // about as much again; the rest is handed back to the page cache, so a long file costs
-    // the process no more than a short one.
-    // Mapping a page in again costs far less than a frame's decoding, so the share is small.
+    // Of a mapped file, the first this many bytes stay resident once read, and of what frames
+    // read in place about as much again; the rest is handed back to the page cache, so a long
+    // file costs the process no more than a short one. Mapping a page in again costs far less
+    // than decoding a frame, so the share is small.
     static constexpr qint64 kResidentFileBytes = 128LL * 1024;
     // A frame's data up to this size is read by copy rather than through the mapping: the
     // kernel may map a large page-cache folio (up to 2 MiB) whole on the first read of any part
