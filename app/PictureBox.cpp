@@ -10,8 +10,11 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 
 void PictureBox::setPicture(const QImage &picture)
 {
-    m_image = picture.convertToFormat(
-        picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (picture.format() == QImage::Format_Indexed8)
+        m_image = picture;
+    else
+        m_image = picture.convertToFormat(
+            picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     resize(picture.size());
     update();
 }

@@ -13,7 +13,8 @@ public:
     explicit PictureBox(QWidget *parent = nullptr);
 
     // The box takes the size of its picture. The picture is kept in a format the screen takes as
-    // it is, converted here if it comes in another (its pixels read the same).
+    // it is, converted here if it comes in another (its pixels read the same); an indexed
+    // picture stays as it is, a quarter of the size, and is drawn through its colour table.
     void setPicture(const QImage &picture);
     const QImage &picture() const { return m_image; }
 

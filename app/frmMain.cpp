@@ -154,7 +154,7 @@ frmMain::frmMain(const QString &animation, GifPrefetch *prefetch, QWidget *paren
 
     pic = new PictureBox(this);
     pic->setObjectName(QStringLiteral("pic"));
-    pic->setPicture(SkinResources::skinForScreen());
+    pic->setPicture(SkinResources::skin());
     pic->move(-1, -1);
 
     Timer1 = new QTimer(pic);

@@ -56,6 +56,36 @@ QImage embeddedScreenCopy(const QString &name)
     return reinterpret_cast<quintptr>(pixels) % alignof(quint32) == 0 ? image : image.copy();
 }
 
+// The skin keeps its palette (see screencopy/main.cpp), read in place as embeddedScreenCopy()
+// reads the others; failing that, it is decoded from its PNG.
+QImage embeddedSkin()
+{
+    ensureResourcesRegistered();
+    const QResource copy(QStringLiteral(":/skin/skin.idx8"));
+    constexpr qint64 HeaderSize = 12;
+    if (Q_BYTE_ORDER != Q_LITTLE_ENDIAN || !copy.isValid() ||
+        copy.compressionAlgorithm() != QResource::NoCompression || copy.size() < HeaderSize)
+        return decode(QStringLiteral("skin.png"));
+    const uchar *data = copy.data();
+    const quint32 width = qFromLittleEndian<quint32>(data);
+    const quint32 height = qFromLittleEndian<quint32>(data + 4);
+    const quint32 colours = qFromLittleEndian<quint32>(data + 8);
+    const qint64 stride = (qint64(width) + 3) / 4 * 4;
+    const qint64 tableEnd = HeaderSize + qint64(colours) * 4;
+    if (width == 0 || height == 0 || width > 4096 || height > 4096 || colours == 0 ||
+        colours > 256 || copy.size() != tableEnd + stride * height)
+        return decode(QStringLiteral("skin.png"));
+    QList<QRgb> table(colours);
+    for (quint32 i = 0; i < colours; ++i)
+        table[i] = qFromLittleEndian<quint32>(data + HeaderSize + i * 4);
+    const uchar *pixels = data + tableEnd;
+    QImage image(pixels, int(width), int(height), int(stride), QImage::Format_Indexed8);
+    if (reinterpret_cast<quintptr>(pixels) % alignof(quint32) != 0)
+        image = image.copy();
+    image.setColorTable(table);
+    return image;
+}
+
 QImage screenCopy(const char *name)
 {
     const QString baseName = QLatin1String(name);
@@ -67,7 +97,6 @@ QImage screenCopy(const char *name)
 
 enum Copy
 {
-    Skin,
     Previous,
     Play,
     Pause,
@@ -78,8 +107,8 @@ enum Copy
     CopyCount
 };
 
-constexpr std::array<const char *, CopyCount> copyNames = {"skin", "previous", "play",  "pause",
-                                                           "stop", "next",     "knob1", "knob2"};
+constexpr std::array<const char *, CopyCount> copyNames = {"previous", "play",  "pause", "stop",
+                                                           "next",     "knob1", "knob2"};
 
 // What the window shows before it first appears, ready for the screen.
 const std::array<QImage, CopyCount> &screenCopies()
@@ -122,13 +151,8 @@ void SkinResources::preload()
 
 QImage SkinResources::skin()
 {
-    static const QImage skin = decode(QStringLiteral("skin.png"));
+    static const QImage skin = embeddedSkin();
     return skin;
-}
-
-QImage SkinResources::skinForScreen()
-{
-    return screenCopies()[Skin];
 }
 
 QPixmap SkinResources::transport(Transport button)

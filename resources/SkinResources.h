@@ -20,14 +20,12 @@ public:
     };
 
     // Decodes the cursor and icon pictures now; safe from any thread, so start-up can do it beside
-    // other work. The skin, the buttons and the knobs come ready for the screen and need no
+    // other work. The skin, the buttons and the knobs come ready to be shown and need no
     // decoding.
     static void preload();
 
-    // The skin as an indexed image, exactly as stored.
+    // The skin as an indexed image, exactly as stored, read where it lies in the program's file.
     static QImage skin();
-    // The same skin in 32-bit RGB, ready to be copied to the screen without conversion.
-    static QImage skinForScreen();
     static QPixmap transport(Transport button);
     // 1: the progress knob (17 x 9); 2: the sound knob (17 x 10).
     static QPixmap knob(int which);

@@ -44,8 +44,7 @@ bool GifDecoder::finishLoad(GifFile::Status status)
         return false;
     }
     m_cache.reset(m_canvas.size(), frameCount(), m_cacheBudgetCap);
-    // When every shown frame is kept whole, their indices would only be kept twice.
-    m_file.setIndexCacheBudget(m_cache.keepsShownFrames() ? 0 : m_indexCacheBudget);
+    budgetIndexCache();
     showFrame(0);
     return true;
 }
@@ -219,10 +218,21 @@ bool GifDecoder::isExact(const QRect &area) const
     return wanted.isEmpty() || exactArea().contains(wanted);
 }
 
+// When every shown frame is kept whole, their indices would only be kept twice.
+void GifDecoder::budgetIndexCache()
+{
+    qsizetype budget = m_indexCacheBudget;
+    if (budget == GifIndexCache::kSizedToView)
+        budget = GifIndexCache::budgetForView(exactArea());
+    m_file.setIndexCacheBudget(m_cache.keepsShownFrames() ? 0 : budget);
+}
+
 QRect GifDecoder::setViewport(const QRect &area)
 {
     const bool widens = !isExact(area);
     m_viewport = area;
+    if (isLoaded())
+        budgetIndexCache();
     if (!widens || !isLoaded())
         return {};
     // Kept canvases are exact only over the viewports they were made in.

@@ -13,8 +13,9 @@
 // rectangle to what was under it; frames are clipped to the canvas.
 //
 // Memory does not depend on the frame count: one canvas, one save-under buffer for disposal 3,
-// one row buffer, a GifFrameCache and a GifIndexCache of fixed budgets. Showing frame n by a
-// seek gives exactly the pixels that playing frames 0 .. n in order gives.
+// one row buffer, a GifFrameCache of a fixed budget and a GifIndexCache bounded by the budget
+// given, or sized to the viewport (see GifIndexCache::budgetForView). Showing frame n by a seek
+// gives exactly the pixels that playing frames 0 .. n in order gives.
 //
 // Every pixel of the canvas follows from the frames' pixels at the same place alone, so the
 // canvas can be kept exact over a part of it, the viewport, and nothing outside it decoded,
@@ -25,7 +26,7 @@ class GifDecoder
 {
 public:
     explicit GifDecoder(qsizetype cacheBudgetCap = GifFrameCache::kDefaultBudgetCap,
-                        qsizetype indexCacheBudget = GifIndexCache::kDefaultBudget);
+                        qsizetype indexCacheBudget = GifIndexCache::kSizedToView);
 
     // Maps and scans the file and shows frame 0. On failure the decoder is empty.
     bool loadFile(const QString &path);
@@ -80,6 +81,7 @@ private:
     QRect exactArea() const { return m_viewport.intersected(m_canvas.rect()); }
     void fillArea();
     void copyArea(const QImage &from);
+    void budgetIndexCache();
 
     GifFile m_file;
     GifFrameCache m_cache;

@@ -71,11 +71,13 @@ GifFile::Status GifFile::open(const QString &path)
     }
     const qint64 size = info.st_size;
     void *data = size > 0 ? mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
-    ::close(fd);
-    if (data == MAP_FAILED)
+    if (data == MAP_FAILED) {
+        ::close(fd);
         return size > 0 ? Status::CannotOpen : Status::NotGif;
+    }
     m_source = Source{static_cast<const uchar *>(data), size, 0};
     m_mapped = true;
+    m_fd = fd;
     const Status status = openSource();
     if (status != Status::Ok)
         close();
@@ -103,11 +105,15 @@ void GifFile::close()
     }
     if (m_mapped)
         munmap(const_cast<uchar *>(m_source.data), size_t(m_source.size));
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_frameBytes.clear();
+    m_frameBytes.shrink_to_fit();
+    m_frameWindow = Span{};
     m_bytes.clear();
     m_mapped = false;
     m_touched = 0;
-    m_touchedFrom = 0;
-    m_touchedTo = 0;
     m_source = Source{};
     m_canvasSize = QSize();
     m_loopCount = -1;
@@ -138,8 +144,6 @@ GifFile::Status GifFile::openSource()
     if (m_source.size > kResidentFileBytes)
         releasePages();
     m_touched = 0;
-    m_touchedFrom = m_source.size;
-    m_touchedTo = 0;
     return Status::Ok;
 }
 
@@ -166,8 +170,10 @@ void GifFile::scan()
         if (type != IMAGE_DESC_RECORD_TYPE)
             break;
         const bool more = scanImage(m_source.pos);
-        if (m_mapped && m_source.pos - m_touched > kResidentFileBytes) {
-            releaseRange(m_touched, m_source.pos);
+        // The kernel maps pages around the one read (fault-around, 64 KiB), so pages just
+        // before what was read since the last release may have been mapped again.
+        if (m_mapped && m_source.pos - m_touched > kScanReleaseBytes) {
+            releaseRange(m_touched - 64 * 1024, m_source.pos);
             m_touched = m_source.pos;
         }
         if (m_frames.size() > 1) {
@@ -304,7 +310,7 @@ int GifFile::giflibSavedImageCount() const
 }
 
 // Frames mostly share one colour table, so the last one built is kept for the next frame.
-void GifFile::buildPalette(const GifFrameRecord &record)
+void GifFile::buildPalette(const GifFrameRecord &record, const Span &frame)
 {
     if (record.paletteOffset == m_paletteOffset && record.paletteSize == m_paletteSize &&
         record.transparentIndex == m_paletteTransparent)
@@ -313,7 +319,12 @@ void GifFile::buildPalette(const GifFrameRecord &record)
     m_paletteSize = record.paletteSize;
     m_paletteTransparent = record.transparentIndex;
     std::fill(std::begin(m_palette), std::end(m_palette), 0u);
-    const uchar *rgb = m_source.data + record.paletteOffset;
+    const qint64 bytes = qint64(record.paletteSize) * 3;
+    const Span table = record.paletteOffset >= frame.base &&
+                               record.paletteOffset + bytes <= frame.base + frame.size
+                           ? frame
+                           : readSpan(record.paletteOffset, bytes, m_paletteBytes);
+    const uchar *rgb = table.data + (record.paletteOffset - table.base);
     for (int i = 0; i < record.paletteSize; ++i, rgb += 3)
         m_palette[i] = 0xff000000u | (quint32(rgb[0]) << 16) | (quint32(rgb[1]) << 8) | rgb[2];
     if (record.transparentIndex >= 0)
@@ -326,8 +337,6 @@ void GifFile::releasePages()
 {
     releaseRange(0, m_source.size);
     m_touched = 0;
-    m_touchedFrom = m_source.size;
-    m_touchedTo = 0;
 }
 
 // Hands the pages of a range of the mapping back to the page cache, including pages the
@@ -346,6 +355,40 @@ void GifFile::releaseRange(qint64 from, qint64 to)
         madvise(const_cast<uchar *>(m_source.data) + from, size_t(to - from), MADV_DONTNEED);
 }
 
+GifFile::Span GifFile::readSpan(qint64 offset, qint64 count, std::vector<uchar> &buffer)
+{
+    const Span mapped{m_source.data, m_source.size, 0};
+    if (m_fd < 0 || offset + count <= kResidentFileBytes || count <= 0)
+        return mapped;
+    buffer.resize(size_t(count));
+    qint64 got = 0;
+    while (got < count) {
+        const ssize_t n =
+            pread(m_fd, buffer.data() + got, size_t(count - got), off_t(offset + got));
+        if (n <= 0)
+            return mapped;
+        got += n;
+    }
+    return Span{buffer.data(), count, offset};
+}
+
+// A frame's bytes: its descriptor, its own colour table and its data, up to the next frame.
+GifFile::Span GifFile::frameSpan(int index)
+{
+    const size_t next = size_t(index) + 1;
+    const qint64 begin = m_frames[size_t(index)].descriptorOffset;
+    const qint64 end = next < m_frames.size() ? m_frames[next].descriptorOffset : m_source.size;
+    if (end - begin > kCopiedFrameBytes)
+        return Span{m_source.data, m_source.size, 0};
+    if (m_frameWindow.data && begin >= m_frameWindow.base &&
+        end <= m_frameWindow.base + m_frameWindow.size)
+        return m_frameWindow;
+    const qint64 count = std::min(std::max(end - begin, kReadAheadBytes), m_source.size - begin);
+    const Span read = readSpan(begin, count, m_frameBytes);
+    m_frameWindow = read.data == m_frameBytes.data() ? read : Span{};
+    return read;
+}
+
 void GifFile::noteTouched(int index)
 {
     if (!m_mapped || m_source.size <= kResidentFileBytes)
@@ -356,16 +399,12 @@ void GifFile::noteTouched(int index)
     if (end <= begin) // within the head, which stays
         return;
     m_touched += end - begin;
-    m_touchedFrom = std::min(m_touchedFrom, begin);
-    m_touchedTo = std::max(m_touchedTo, end);
     if (m_touched <= kResidentFileBytes)
         return;
-    // Playback reads frames in order, so the span is about what was read; after seeks it
-    // may be wider, and dropping pages that were not mapped costs little.
-    releaseRange(m_touchedFrom, m_touchedTo);
-    m_touched = 0;
-    m_touchedFrom = m_source.size;
-    m_touchedTo = 0;
+    // The kernel maps pages beside those read as well (fault-around, or a large page-cache
+    // folio whole), so every page past the head is handed back, not only the span read;
+    // dropping pages that were not mapped costs little.
+    releasePages();
 }
 
 // Copies `count` palette indices onto `row` of the canvas from column `left` on. Without
@@ -428,20 +467,21 @@ bool GifFile::drawFrame(int index, QImage &canvas, const QRect &area)
         record.decodedWhole = 0;
         return false;
     }
-    buildPalette(record);
     QRect kept;
     if (const uchar *indices = m_indexCache.find(index, clip, kept)) {
+        buildPalette(record, Span{});
         const uchar *row = indices + qsizetype(clip.top() - kept.top()) * kept.width() +
                            (clip.left() - kept.left());
         const Target target(canvas);
         for (int y = clip.top(); y <= clip.bottom(); ++y, row += kept.width())
             blitRow(target.row(y), clip.left(), row, clip.width());
-        noteTouched(index); // the palette was read
         return true;
     }
     ++m_framesDecompressed;
+    const Span frame = frameSpan(index);
+    buildPalette(record, frame);
     uchar *keep = m_indexCache.store(index, clip);
-    const bool whole = decodeRows(record, clip, canvas, keep);
+    const bool whole = decodeRows(record, frame, clip, canvas, keep);
     if (!whole)
         m_indexCache.drop(index);
     // Whether the data is whole is known only once every row on the canvas was asked for.
@@ -449,7 +489,8 @@ bool GifFile::drawFrame(int index, QImage &canvas, const QRect &area)
         record.decodedWhole = 0;
     else if (record.interlaced || clip.bottom() == onCanvas.bottom())
         record.decodedWhole = 1;
-    noteTouched(index);
+    if (frame.data == m_source.data) // read in place
+        noteTouched(index);
     return whole;
 }
 
@@ -457,8 +498,8 @@ bool GifFile::drawFrame(int index, QImage &canvas, const QRect &area)
 // (it ends, or holds a code that cannot be): the pixels before that point are drawn, and for an
 // interlaced frame the rows that did not arrive are filled as browsers fill them while such a
 // frame loads, see fillMissingRows().
-bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas,
-                         uchar *keep)
+bool GifFile::decodeRows(const GifFrameRecord &record, const Span &frame, const QRect &clip,
+                         QImage &canvas, uchar *keep)
 {
     const int width = record.rect.width();
     const int height = record.rect.height();
@@ -472,7 +513,7 @@ bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage
                             clip.width() == width && qsizetype(width) * 4 == target.stride;
     const int clipFirst = clip.top() - record.rect.top(), clipEnd = clipFirst + clip.height();
     const qint64 decoded =
-        decodeStream(record, rows, stopped, [&](int first, int count, const uchar *pixels) {
+        decodeStream(record, frame, rows, stopped, [&](int first, int count, const uchar *pixels) {
             if (contiguous) {
                 const int from = std::max(first, clipFirst), to = std::min(first + count, clipEnd);
                 if (to <= from)
@@ -495,7 +536,7 @@ bool GifFile::decodeRows(const GifFrameRecord &record, const QRect &clip, QImage
         putRow(target, frameRow(record, received), clip, record.rect.left(), stopped, 0,
                int(decoded % width), nullptr);
     if (record.interlaced)
-        fillMissingRows(record, clip, target, received, int(decoded % width));
+        fillMissingRows(record, frame, clip, target, received, int(decoded % width));
     return false;
 }
 
@@ -508,14 +549,14 @@ int GifFile::frameRow(const GifFrameRecord &record, int r) const
 // number in stream order, how many, and their pixels one after the other; returns the pixels
 // decoded, and points `stopped` at those of the row where the data stopped, if it did.
 template <typename BatchFunction>
-qint64 GifFile::decodeStream(const GifFrameRecord &record, int rows, const uchar *&stopped,
-                             BatchFunction batch)
+qint64 GifFile::decodeStream(const GifFrameRecord &record, const Span &frame, int rows,
+                             const uchar *&stopped, BatchFunction batch)
 {
     const int width = record.rect.width();
     if (record.codeSize > 8) {
         m_line.resize(size_t(width));
         stopped = m_line.data();
-        GifLzwDecoder lzw(m_source.data, m_source.size, record.dataOffset, record.codeSize);
+        GifLzwDecoder lzw(frame.data, frame.size, record.dataOffset - frame.base, record.codeSize);
         for (int r = 0; r < rows; ++r) {
             const int got = lzw.read(m_line.data(), width);
             if (got < width)
@@ -533,7 +574,7 @@ qint64 GifFile::decodeStream(const GifFrameRecord &record, int rows, const uchar
             batch(first, count, pixels);
         }
     } sink(batch);
-    const qint64 decoded = m_fastLzw->decode(m_source.data, m_source.size, record.dataOffset,
+    const qint64 decoded = m_fastLzw->decode(frame.data, frame.size, record.dataOffset - frame.base,
                                              record.codeSize, width, rows, sink);
     stopped = m_fastLzw->stoppedRow();
     return decoded;
@@ -545,8 +586,8 @@ qint64 GifFile::decodeStream(const GifFrameRecord &record, int rows, const uchar
 // a frame while it loads, so the picture shows whole and coarse. Each row that did not arrive
 // (or the rest of the row that stopped) shows the nearest row above it that arrived and stands
 // in for it; the rows that stand in are decoded again for that.
-void GifFile::fillMissingRows(const GifFrameRecord &record, const QRect &clip, const Target &canvas,
-                              int received, int partial)
+void GifFile::fillMissingRows(const GifFrameRecord &record, const Span &frame, const QRect &clip,
+                              const Target &canvas, int received, int partial)
 {
     const int width = record.rect.width();
     const int height = record.rect.height();
@@ -587,7 +628,7 @@ void GifFile::fillMissingRows(const GifFrameRecord &record, const QRect &clip, c
               [](const Fill &a, const Fill &b) { return a.source < b.source; });
     size_t next = 0;
     const uchar *stopped = nullptr;
-    decodeStream(record, fills.back().source + 1, stopped,
+    decodeStream(record, frame, fills.back().source + 1, stopped,
                  [&](int first, int count, const uchar *pixels) {
                      for (int r = first; r < first + count; ++r, pixels += width) {
                          for (; next < fills.size() && fills[next].source == r; ++next)

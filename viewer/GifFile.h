@@ -34,10 +34,19 @@ public:
     static constexpr qint64 kMaxCanvasPixels = 4096LL * 4096;
     static constexpr int kMaxFrames = 32767;
     static constexpr qint64 kMaxDecodedPixelsPerFrame = 64LL * 1024 * 1024;
-    // Of a mapped file, the first this many bytes stay resident once read, and of the rest
-    // about as much again; the rest is handed back to the page cache, so a long file costs
-    // the process no more than a short one.
-    static constexpr qint64 kResidentFileBytes = 1LL * 1024 * 1024;
+    // Of a mapped file, the first this many bytes stay resident once read, and of what frames
+    // read in place about as much again; the rest is handed back to the page cache, so a long
+    // file costs the process no more than a short one. Mapping a page in again costs far less
+    // than decoding a frame, so the share is small.
+    static constexpr qint64 kResidentFileBytes = 128LL * 1024;
+    // A frame's data up to this size is read by copy rather than through the mapping: the
+    // kernel may map a large page-cache folio (up to 2 MiB) whole on the first read of any part
+    // of it, which costs more memory than the copy costs time. Larger frames are read in place.
+    static constexpr qint64 kCopiedFrameBytes = 256LL * 1024;
+    // Small frames are read this much at a time, so the next ones are often at hand already.
+    static constexpr qint64 kReadAheadBytes = 64LL * 1024;
+    // The scan at load reads the whole file once and hands it back this much at a time.
+    static constexpr qint64 kScanReleaseBytes = 1LL * 1024 * 1024;
 
     GifFile();
     ~GifFile();
@@ -62,8 +71,8 @@ public:
     // so drawing the frame again decodes nothing.
     bool drawFrame(int index, QImage &canvas, const QRect &area);
     bool drawFrame(int index, QImage &canvas) { return drawFrame(index, canvas, canvas.rect()); }
-    // Budget of the index cache (0: none); empties it.
-    void setIndexCacheBudget(qsizetype bytes) { m_indexCache.reset(bytes); }
+    // Budget of the index cache (0: none); what it keeps stays while it fits.
+    void setIndexCacheBudget(qsizetype bytes) { m_indexCache.setBudget(bytes); }
     const GifIndexCache &indexCache() const { return m_indexCache; }
     // Frames whose data was decompressed since the file was opened.
     qint64 framesDecompressed() const { return m_framesDecompressed; }
@@ -91,12 +100,23 @@ private:
     bool scanExtension();
     qint64 skipSubBlocks(qint64 pos, bool &truncated);
     void dropSavedImages();
-    void buildPalette(const GifFrameRecord &record);
-    bool decodeRows(const GifFrameRecord &record, const QRect &clip, QImage &canvas, uchar *keep);
+    // The bytes of the file from `offset` on, `count` of them when they can be read; the
+    // mapping itself for the head, for data not from a file, or when reading fails.
+    struct Span
+    {
+        const uchar *data = nullptr;
+        qint64 size = 0;
+        qint64 base = 0; // the file offset of data[0]
+    };
+    Span readSpan(qint64 offset, qint64 count, std::vector<uchar> &buffer);
+    Span frameSpan(int index);
+    void buildPalette(const GifFrameRecord &record, const Span &frame);
+    bool decodeRows(const GifFrameRecord &record, const Span &frame, const QRect &clip,
+                    QImage &canvas, uchar *keep);
     int frameRow(const GifFrameRecord &record, int r) const;
     template <typename BatchFunction>
-    qint64 decodeStream(const GifFrameRecord &record, int rows, const uchar *&stopped,
-                        BatchFunction batch);
+    qint64 decodeStream(const GifFrameRecord &record, const Span &frame, int rows,
+                        const uchar *&stopped, BatchFunction batch);
     // The canvas's pixels, found once per frame rather than once per row.
     struct Target
     {
@@ -105,8 +125,8 @@ private:
         uchar *bits;
         qsizetype stride;
     };
-    void fillMissingRows(const GifFrameRecord &record, const QRect &clip, const Target &canvas,
-                         int received, int partial);
+    void fillMissingRows(const GifFrameRecord &record, const Span &frame, const QRect &clip,
+                         const Target &canvas, int received, int partial);
     void putRow(const Target &canvas, int y, const QRect &clip, int frameLeft, const uchar *line,
                 int from, int to, uchar *keep) const;
     void blitRow(quint32 *row, int left, const uchar *indices, int count) const;
@@ -130,9 +150,11 @@ private:
     quint16 m_paletteSize = 0;
     qint16 m_paletteTransparent = -1;
     bool m_mapped = false;
-    qint64 m_touched = 0;     // bytes read since pages were last released (scan: the offset)
-    qint64 m_touchedFrom = 0; // the span of the file those bytes lie in
-    qint64 m_touchedTo = 0;
+    int m_fd = -1; // the mapped file, kept open for reads by copy
+    std::vector<uchar> m_frameBytes;
+    Span m_frameWindow; // the part of the file m_frameBytes holds
+    std::vector<uchar> m_paletteBytes;
+    qint64 m_touched = 0; // bytes read since pages were last released (scan: the offset)
     // The graphic control extension waiting for the next image.
     quint8 m_gceDisposal = 0;
     quint16 m_gceDelay = 0;

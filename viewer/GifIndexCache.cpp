@@ -1,10 +1,26 @@
 #include "GifIndexCache.h"
 
+#include <algorithm>
+
+qsizetype GifIndexCache::budgetForView(const QRect &view)
+{
+    if (view.isEmpty())
+        return 0;
+    return std::min(kMaxBudget, qsizetype(kViewFrames) * view.width() * view.height());
+}
+
 void GifIndexCache::reset(qsizetype budget)
 {
     m_entries.clear();
     m_budget = budget;
     m_used = 0;
+}
+
+void GifIndexCache::setBudget(qsizetype budget)
+{
+    if (m_used > budget)
+        reset(budget);
+    m_budget = budget;
 }
 
 const uchar *GifIndexCache::find(int frame, const QRect &needed, QRect &area) const

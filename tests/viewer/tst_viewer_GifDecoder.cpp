@@ -24,6 +24,8 @@ private slots:
     void seekEqualsSequential();
     void memoryDoesNotGrowWithFrameCount();
     void mappedFileStaysWithinItsShare();
+    void fileShowsWhatItsBytesShow_data();
+    void fileShowsWhatItsBytesShow();
     void replaysComeFromCache();
     void refusesHostileCanvas_data();
     void refusesHostileCanvas();
@@ -310,6 +312,40 @@ void tst_viewer_GifDecoder::mappedFileStaysWithinItsShare()
         2LL * 1024 * 1024; // the kernel may map a file's pages that many at once
     QVERIFY2(resident > 0 && resident <= 2 * GifFile::kResidentFileBytes + frameBytes + hugePage,
              qPrintable(QString("%1 bytes resident").arg(resident)));
+}
+
+void tst_viewer_GifDecoder::fileShowsWhatItsBytesShow_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    // Beyond the resident head, frames are read by copy or, when large, in place.
+    const QByteArray mixed = TestGifs::mixedAnimation(QSize(300, 200), 80, 21);
+    QVERIFY(mixed.size() > 2 * GifFile::kResidentFileBytes);
+    QTest::newRow("mixed") << mixed;
+    QTest::newRow("mixed, cut short") << mixed.left(mixed.size() * 3 / 4);
+    const QByteArray large = TestGifs::plainAnimation(QSize(900, 700), 4, true);
+    QVERIFY(large.size() / 4 > GifFile::kCopiedFrameBytes);
+    QTest::newRow("frames read in place") << large;
+}
+
+// Played from a file, every frame is what the same bytes in memory give, on a first and a
+// second pass, whole or cut short.
+void tst_viewer_GifDecoder::fileShowsWhatItsBytesShow()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = TestGifs::writeFile(dir.filePath("a.gif"), bytes);
+    GifDecoder fromFile;
+    GifDecoder fromBytes(0, 0);
+    QVERIFY(fromFile.loadFile(path) && fromBytes.loadData(bytes));
+    QCOMPARE(fromFile.frameCount(), fromBytes.frameCount());
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < fromFile.frameCount(); ++i) {
+            fromFile.showFrame(i);
+            fromBytes.showFrame(i);
+            QVERIFY2(fromFile.canvas() == fromBytes.canvas(),
+                     qPrintable(QString("pass %1, frame %2").arg(pass).arg(i)));
+        }
+    }
 }
 
 void tst_viewer_GifDecoder::replaysComeFromCache()

@@ -19,6 +19,8 @@ private slots:
     void indexCacheEqualsDecoding_data();
     void indexCacheEqualsDecoding();
     void laterPassesDecompressNothingWithinBudget();
+    void indexCacheSizedToView_data();
+    void indexCacheSizedToView();
     void displayPaintsExactlyWhereverItIsSeen();
 };
 
@@ -65,12 +67,12 @@ void tst_viewer_GifViewport::viewportStaysExact_data()
     const QByteArray mixed = TestGifs::mixedAnimation(QSize(40, 30), 60, 7);
     const QByteArray covering = TestGifs::mixedAnimation(QSize(40, 30), 60, 11, 5);
     QTest::newRow("mixed, all caches")
-        << mixed << GifFrameCache::kDefaultBudgetCap << GifIndexCache::kDefaultBudget;
+        << mixed << GifFrameCache::kDefaultBudgetCap << GifIndexCache::kSizedToView;
     QTest::newRow("mixed, no caches") << mixed << qsizetype(0) << qsizetype(0);
     QTest::newRow("mixed, snapshots, small index budget")
         << mixed << qsizetype(40 * 30 * 4 * 6) << qsizetype(3000);
     QTest::newRow("covering frames, index cache only")
-        << covering << qsizetype(0) << GifIndexCache::kDefaultBudget;
+        << covering << qsizetype(0) << GifIndexCache::kSizedToView;
 }
 
 // Plays and seeks through viewports that narrow, widen, move, leave the canvas and vanish:
@@ -187,6 +189,58 @@ void tst_viewer_GifViewport::laterPassesDecompressNothingWithinBudget()
             gif.showFrame(i);
         QCOMPARE(gif.stats().framesDecompressed, before + (30 - fitting));
     }
+}
+
+void tst_viewer_GifViewport::indexCacheSizedToView_data()
+{
+    QTest::addColumn<QSize>("canvas");
+    QTest::addColumn<QRect>("view");
+    QTest::addColumn<qsizetype>("budget");
+    QTest::newRow("a few frames of a small view")
+        << QSize(400, 300) << QRect(150, 100, 100, 80)
+        << qsizetype(GifIndexCache::kViewFrames) * 100 * 80;
+    QTest::newRow("a view partly off the canvas")
+        << QSize(400, 300) << QRect(-50, 250, 100, 80)
+        << qsizetype(GifIndexCache::kViewFrames) * 50 * 50;
+    QTest::newRow("a big view, bounded")
+        << QSize(1500, 1500) << QRect(0, 0, 1500, 1500) << GifIndexCache::kMaxBudget;
+    QTest::newRow("nothing in view") << QSize(400, 300) << QRect() << qsizetype(0);
+}
+
+// Unless given a budget, the index cache holds a few frames of what is in view, never more
+// than its bound, and every frame still shows right on later passes; the frames it cannot
+// hold are decoded again.
+void tst_viewer_GifViewport::indexCacheSizedToView()
+{
+    QFETCH(QSize, canvas);
+    QFETCH(QRect, view);
+    QFETCH(qsizetype, budget);
+    constexpr int kFrames = 6;
+    const QByteArray bytes = TestGifs::plainAnimation(canvas, kFrames, true);
+    GifDecoder plain(0, 0);
+    GifDecoder gif(0);
+    gif.setViewport(view);
+    QVERIFY(plain.loadData(bytes) && gif.loadData(bytes));
+    QCOMPARE(gif.stats().indexCacheBudget, budget);
+    const qsizetype frameBytes = qsizetype(view.intersected(gif.canvas().rect()).width()) *
+                                 view.intersected(gif.canvas().rect()).height();
+    const int kept = frameBytes ? int(std::min<qsizetype>(kFrames, budget / frameBytes)) : 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < kFrames; ++i) {
+            plain.showFrame(i);
+            gif.showFrame(i);
+            const QString diff = differenceWithin(gif.canvas(), plain.canvas(), view);
+            QVERIFY2(diff.isEmpty(),
+                     qPrintable(QString("pass %1, frame %2: %3").arg(pass).arg(i).arg(diff)));
+            QVERIFY(gif.stats().indexCacheBytes <= budget);
+        }
+    }
+    QCOMPARE(gif.stats().indexCacheBytes, kept * frameBytes);
+    QCOMPARE(gif.stats().framesDecompressed, frameBytes ? 2 * kFrames - kept : 0);
+    // A narrower view lowers the budget; what no longer fits is let go.
+    gif.setViewport(QRect(0, 0, 10, 10));
+    QCOMPARE(gif.stats().indexCacheBudget, qsizetype(GifIndexCache::kViewFrames) * 10 * 10);
+    QVERIFY(gif.stats().indexCacheBytes <= gif.stats().indexCacheBudget);
 }
 
 // In a window smaller than the animation, what is painted is exact wherever the widget is
