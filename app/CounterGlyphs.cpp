@@ -63,11 +63,15 @@ protected:
     }
 };
 
+const QString kCharacters = QStringLiteral("0123456789-:");
+
 int slotOf(QChar c)
 {
     if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
         return c.unicode() - '0';
-    return c == QLatin1Char('-') ? 10 : -1;
+    if (c == QLatin1Char('-'))
+        return 10;
+    return c == QLatin1Char(':') ? 11 : -1;
 }
 
 } // namespace
@@ -82,7 +86,7 @@ void CounterGlyphs::reset(const QFont &font)
     m_font = QRawFont::fromFont(font);
     if (!m_font.isValid())
         return;
-    const QList<quint32> glyphs = m_font.glyphIndexesForString(QStringLiteral("0123456789-"));
+    const QList<quint32> glyphs = m_font.glyphIndexesForString(kCharacters);
     if (glyphs.size() != int(m_glyphs.size()))
         return;
     const QList<QPointF> advances = m_font.advancesForGlyphIndexes(glyphs);
@@ -103,11 +107,13 @@ bool CounterGlyphs::paint(QPainter &painter, const QString &text, const TextDraw
         return false;
     m_indexes.resize(text.size());
     m_positions.resize(text.size());
+    m_shape.resize(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int slot = slotOf(text[i]);
-        if (slot < 0 || (slot == 10 && i > 0))
+        if (slot < 0)
             return false;
         m_indexes[i] = m_glyphs[size_t(slot)];
+        m_shape[i] = slot < 10 ? QLatin1Char('0') : text[i];
     }
     QPointF origin;
     if (!originOf(text, draw, origin))
@@ -120,12 +126,11 @@ bool CounterGlyphs::paint(QPainter &painter, const QString &text, const TextDraw
     return true;
 }
 
-// The first time a length and sign comes up, the caller's text drawing runs on the recorder; a
-// layout of more than one piece, or of another width than whole cells, is left to the caller.
+// The first time a shape comes up, the caller's text drawing runs on the recorder; a layout of
+// more than one piece, or of another width than whole cells, is left to the caller.
 bool CounterGlyphs::originOf(const QString &text, const TextDrawing &draw, QPointF &origin)
 {
-    const int key = int(text.size()) * 2 + (text.startsWith(QLatin1Char('-')) ? 1 : 0);
-    auto found = m_origins.constFind(key);
+    auto found = m_origins.constFind(m_shape);
     if (found == m_origins.constEnd()) {
         TextRecorder recorder;
         {
@@ -136,7 +141,7 @@ bool CounterGlyphs::originOf(const QString &text, const TextDrawing &draw, QPoin
         if (recorder.items.size() == 1 && recorder.items[0].text == text &&
             recorder.items[0].width == m_advance * qreal(text.size()))
             start = recorder.items[0].start;
-        found = m_origins.insert(key, start);
+        found = m_origins.insert(m_shape, start);
     }
     if (!*found)
         return false;

@@ -12,10 +12,10 @@
 class QFont;
 class QPainter;
 
-// Draws counter texts (digits after an optional minus) in a bitmap font without laying each new
-// number out again. In such a font every digit and the minus are one cell wide and never kerned,
-// so two counters of the same length and sign are laid out alike: the place of the first glyph
-// is learnt once per length and sign, by letting the caller's own text drawing run on a device
+// Draws counter texts (digits, minus signs, colons) in a bitmap font without laying each new
+// number out again. In such a font these are all one cell wide and never kerned, so texts that
+// differ only in their digits (same shape) are laid out alike: the place of the first glyph is
+// learnt once per shape, by letting the caller's own text drawing run on a device
 // that only records where the text goes, and the glyphs then follow one cell apart. The glyphs
 // come out of the same glyph cache as the text drawing's, at the same places, so the pixels are
 // the same.
@@ -32,7 +32,7 @@ public:
     // The places depend on the box and alignment the caller draws into; forget them when those
     // change.
     void forgetPlaces() { m_origins.clear(); }
-    // The font is a bitmap font whose digits and minus share one width.
+    // The font is a bitmap font whose digits, minus and colon share one width.
     bool usable() const { return m_usable; }
 
     // Draws `text` the way `draw` would, at the same place; false (nothing drawn) when it is no
@@ -43,12 +43,13 @@ private:
     bool originOf(const QString &text, const TextDrawing &draw, QPointF &origin);
 
     QRawFont m_font;
-    std::array<quint32, 11> m_glyphs{}; // '0' .. '9', then '-'
+    std::array<quint32, 12> m_glyphs{}; // '0' .. '9', '-', ':'
     qreal m_advance = 0;
     bool m_usable = false;
-    // Baseline start of the text per length and sign (key: length * 2 + minus); none for a
+    // Baseline start of the text per shape (the text with every digit made 0); none for a
     // layout this cannot follow.
-    QHash<int, std::optional<QPointF>> m_origins;
+    QHash<QString, std::optional<QPointF>> m_origins;
+    QString m_shape;
     QGlyphRun m_run;
     QList<quint32> m_indexes;
     QList<QPointF> m_positions;
