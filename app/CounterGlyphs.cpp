@@ -6,6 +6,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QTextItem>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -58,8 +59,9 @@ protected:
             return 1;
         case PdmDevicePixelRatioScaled:
             return int(devicePixelRatioFScale());
+        default:
+            return 0;
         }
-        return 0;
     }
 };
 
