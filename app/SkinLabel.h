@@ -1,12 +1,15 @@
 #pragma once
 
+#include "CounterGlyphs.h"
+
 #include <QLabel>
 
 // A caption on the skin: transparent, fixed in size (a longer text is cut off at its box), and
 // it keeps the mouse presses that land on it, with the moves and the release after them, so
 // they never drag the window. On a screen that scales the window, a caption in a bitmap font is
 // drawn as at scale 1 and then enlarged pixel by pixel, like the skin under it, since the font
-// itself does not grow.
+// itself does not grow. A counter in a bitmap font is drawn from glyphs looked up once, without
+// laying out each new number again (see CounterGlyphs), to the same pixels.
 class SkinLabel : public QLabel
 {
     Q_OBJECT
@@ -18,8 +21,18 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    bool paintCounter();
+    void drawText(QPainter &painter, const QString &text) const;
+
+    CounterGlyphs m_glyphs;
+    bool m_glyphsReady = false;
+    Qt::Alignment m_glyphsAlignment;
 };
