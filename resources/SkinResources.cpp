@@ -33,55 +33,69 @@ QImage decode(const QString &fileName)
     return image;
 }
 
-// The build lays the opaque pictures out as the screen takes them (see screencopy/main.cpp):
-// the image reads those pixels where they lie in the program's file, so nothing is decoded or
-// copied. Should a copy be missing or not fit this machine, the picture is converted from its
-// PNG instead.
-QImage embeddedScreenCopy(const QString &name)
+// An embedded copy made by the build (see screencopy/main.cpp), read where it lies in the
+// program's file: its bytes, width and height, when it is there, stored uncompressed, of a
+// sensible size, and this machine reads its little-endian numbers as they are; empty otherwise.
+struct EmbeddedCopy
+{
+    const uchar *data = nullptr;
+    qint64 size = 0;
+    quint32 width = 0;
+    quint32 height = 0;
+};
+
+EmbeddedCopy embeddedCopy(const QString &fileName, qint64 headerSize)
 {
     ensureResourcesRegistered();
-    const QResource copy(QStringLiteral(":/skin/") + name + QStringLiteral(".rgb32"));
-    constexpr qint64 HeaderSize = 8;
+    const QResource copy(QStringLiteral(":/skin/") + fileName);
     if (Q_BYTE_ORDER != Q_LITTLE_ENDIAN || !copy.isValid() ||
-        copy.compressionAlgorithm() != QResource::NoCompression || copy.size() < HeaderSize)
+        copy.compressionAlgorithm() != QResource::NoCompression || copy.size() < headerSize)
         return {};
     const uchar *data = copy.data();
     const quint32 width = qFromLittleEndian<quint32>(data);
     const quint32 height = qFromLittleEndian<quint32>(data + 4);
-    if (width == 0 || height == 0 || width > 4096 || height > 4096 ||
-        copy.size() != HeaderSize + qint64(width) * height * 4)
+    if (width == 0 || height == 0 || width > 4096 || height > 4096)
         return {};
-    const uchar *pixels = data + HeaderSize;
-    const QImage image(pixels, int(width), int(height), int(width) * 4, QImage::Format_RGB32);
+    return {data, copy.size(), width, height};
+}
+
+// An image over pixels in the program's file; copied when they are not aligned for it.
+QImage imageOver(const uchar *pixels, const EmbeddedCopy &copy, qsizetype stride,
+                 QImage::Format format)
+{
+    const QImage image(pixels, int(copy.width), int(copy.height), stride, format);
     return reinterpret_cast<quintptr>(pixels) % alignof(quint32) == 0 ? image : image.copy();
 }
 
-// The skin keeps its palette (see screencopy/main.cpp), read in place as embeddedScreenCopy()
-// reads the others; failing that, it is decoded from its PNG.
+// The build lays the opaque pictures out as the screen takes them: the image reads those pixels
+// where they lie, so nothing is decoded or copied. Should a copy be missing or not fit this
+// machine, the picture is converted from its PNG instead.
+QImage embeddedScreenCopy(const QString &name)
+{
+    constexpr qint64 HeaderSize = 8;
+    const EmbeddedCopy copy = embeddedCopy(name + QStringLiteral(".rgb32"), HeaderSize);
+    if (!copy.data || copy.size != HeaderSize + qint64(copy.width) * copy.height * 4)
+        return {};
+    return imageOver(copy.data + HeaderSize, copy, qsizetype(copy.width) * 4, QImage::Format_RGB32);
+}
+
+// The skin keeps its palette, so its copy is a quarter of the size; failing that, it is
+// decoded from its PNG.
 QImage embeddedSkin()
 {
-    ensureResourcesRegistered();
-    const QResource copy(QStringLiteral(":/skin/skin.idx8"));
     constexpr qint64 HeaderSize = 12;
-    if (Q_BYTE_ORDER != Q_LITTLE_ENDIAN || !copy.isValid() ||
-        copy.compressionAlgorithm() != QResource::NoCompression || copy.size() < HeaderSize)
+    const EmbeddedCopy copy = embeddedCopy(QStringLiteral("skin.idx8"), HeaderSize);
+    if (!copy.data)
         return decode(QStringLiteral("skin.png"));
-    const uchar *data = copy.data();
-    const quint32 width = qFromLittleEndian<quint32>(data);
-    const quint32 height = qFromLittleEndian<quint32>(data + 4);
-    const quint32 colours = qFromLittleEndian<quint32>(data + 8);
-    const qint64 stride = (qint64(width) + 3) / 4 * 4;
+    const quint32 colours = qFromLittleEndian<quint32>(copy.data + 8);
+    const qint64 stride = (qint64(copy.width) + 3) / 4 * 4;
     const qint64 tableEnd = HeaderSize + qint64(colours) * 4;
-    if (width == 0 || height == 0 || width > 4096 || height > 4096 || colours == 0 ||
-        colours > 256 || copy.size() != tableEnd + stride * height)
+    if (colours == 0 || colours > 256 || copy.size != tableEnd + stride * copy.height)
         return decode(QStringLiteral("skin.png"));
     QList<QRgb> table(colours);
     for (quint32 i = 0; i < colours; ++i)
-        table[i] = qFromLittleEndian<quint32>(data + HeaderSize + i * 4);
-    const uchar *pixels = data + tableEnd;
-    QImage image(pixels, int(width), int(height), int(stride), QImage::Format_Indexed8);
-    if (reinterpret_cast<quintptr>(pixels) % alignof(quint32) != 0)
-        image = image.copy();
+        table[i] = qFromLittleEndian<quint32>(copy.data + HeaderSize + i * 4);
+    QImage image = imageOver(copy.data + tableEnd, copy, stride, QImage::Format_Indexed8);
     image.setColorTable(table);
     return image;
 }
