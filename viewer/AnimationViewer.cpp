@@ -109,9 +109,8 @@ void AnimationViewer::frameChanged()
         ViewerFormulas::markerLeft(m_display->FrameCount(), m_display->Frame());
     if (!left)
         return;
-    const int markerX = ViewerFormulas::toPixel(*left);
-    if (m_im1 && m_im1->x() != markerX)
-        m_im1->move(markerX, m_im1->y());
+    if (m_im1)
+        m_im1->move(ViewerFormulas::toPixel(*left), m_im1->y());
     setLabel(m_lb2, m_display->Frame());
     qint16 pass = 0;
     if (!ViewerFormulas::addChecked(m_loopCounter, 1, pass))
@@ -284,14 +283,11 @@ int AnimationViewer::clickedRowNumber() const
     return m_playList ? m_playList->clickedRowNumber() : 0;
 }
 
-// A label keeps its text when the value shows the same, so nothing is repainted for it.
+// QLabel and QWidget::move ignore a value they already have, so nothing repaints for it.
 void AnimationViewer::setLabel(QLabel *label, int value)
 {
-    if (!label)
-        return;
-    const QString text = ViewerFormulas::counterText(value);
-    if (label->text() != text)
-        label->setText(text);
+    if (label)
+        label->setText(ViewerFormulas::counterText(value));
 }
 
 void AnimationViewer::setAnimationName(const QString &name)
