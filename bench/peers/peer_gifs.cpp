@@ -3,10 +3,15 @@
 //   hd.gif    1920 x 1080, 60 frames, a palette of its own in every frame
 //   mid.gif   480 x 320, 200 frames, the global palette
 //   tiny.gif  32 x 32, 2,000 frames, the global palette
-// Every frame is a moving pattern over the whole canvas, 40 ms each, looping for ever. The
+//   part.gif  480 x 320, 200 frames, the global palette, frames after the first partial
+//   tinypart.gif  32 x 32, 2,000 frames, the same
+// Every frame is a moving pattern over the whole canvas, 40 ms each, looping for ever; in the
+// partial ones, every frame after the first is a quarter of the canvas that moves about, with
+// transparent holes, kept on the canvas after it (as an optimiser writes an animation). The
 // centre of every frame holds a block of two marker colours (left half, right half) that no
-// other palette entry comes near, so a screen watcher can tell when the animation is on screen,
-// scaled or not, whichever frame a viewer shows first. Prints the marker colours as RRGGBB.
+// other palette entry comes near, and partial frames leave it alone, so a screen watcher can
+// tell when the animation is on screen, scaled or not, whichever frame a viewer shows first.
+// Prints the marker colours as RRGGBB.
 #include "GifWriter.h"
 
 #include <QDir>
@@ -21,6 +26,7 @@ constexpr QRgb kMarkerB = 0xffe65c12;
 constexpr int kMarkerIndexA = 254;
 constexpr int kMarkerIndexB = 255;
 constexpr int kPatternColours = 254;
+constexpr int kTransparentIndex = kPatternColours - 1; // partial frames only
 constexpr int kDelayCs = 4;
 
 bool nearMarker(QRgb c)
@@ -44,7 +50,7 @@ QVector<QRgb> withMarkers(QVector<QRgb> palette)
     return palette;
 }
 
-QByteArray animation(QSize size, int count, bool paletteEach)
+QByteArray animation(QSize size, int count, bool paletteEach, bool partial)
 {
     QVector<QRgb> global;
     for (int i = 0; i < 256; ++i)
@@ -59,22 +65,37 @@ QByteArray animation(QSize size, int count, bool paletteEach)
         f.rect = QRect(QPoint(0, 0), size);
         f.delayCs = kDelayCs;
         f.disposal = 1;
+        const bool sprite = partial && i > 0;
+        if (sprite) {
+            // Bounces off the edges of the canvas.
+            const QSize room = size / 2;
+            auto bounce = [](int t, int span) {
+                return span > 0 ? std::abs(t % (2 * span) - span) : 0;
+            };
+            f.rect =
+                QRect(QPoint(bounce(i * 5, room.width()), bounce(i * 3, room.height())), size / 2);
+            f.transparentIndex = kTransparentIndex;
+        }
         if (paletteEach) {
             QVector<QRgb> local;
             for (int c = 0; c < 256; ++c)
                 local.append(qRgb((c + i) & 0xff, c, (c * 3 + i) & 0xff));
             f.localPalette = withMarkers(local);
         }
-        f.pixels.resize(size_t(size.width()) * size_t(size.height()));
+        f.pixels.resize(size_t(f.rect.width()) * size_t(f.rect.height()));
         size_t p = 0;
-        for (int y = 0; y < size.height(); ++y) {
-            for (int x = 0; x < size.width(); ++x, ++p) {
+        for (int y = f.rect.top(); y <= f.rect.bottom(); ++y) {
+            for (int x = f.rect.left(); x <= f.rect.right(); ++x, ++p) {
+                if (sprite && (marker.contains(x, y) || ((x / 4 + y / 4) & 1))) {
+                    f.pixels[p] = kTransparentIndex;
+                    continue;
+                }
                 if (marker.contains(x, y)) {
                     f.pixels[p] = x < marker.center().x() ? kMarkerIndexA : kMarkerIndexB;
                     continue;
                 }
-                f.pixels[p] =
-                    uchar(((x + i * 3) / 8 + (y / 8) * 5 + ((x ^ y) & 3)) % kPatternColours);
+                f.pixels[p] = uchar(((x + i * 3) / 8 + (y / 8) * 5 + ((x ^ y) & 3)) %
+                                    (sprite ? kTransparentIndex : kPatternColours));
             }
         }
         writer.addFrame(f);
@@ -97,12 +118,15 @@ int main(int argc, char **argv)
         QSize size;
         int frames;
         bool paletteEach;
-    } files[] = {{"hd.gif", {1920, 1080}, 60, true},
-                 {"mid.gif", {480, 320}, 200, false},
-                 {"tiny.gif", {32, 32}, 2000, false}};
+        bool partial;
+    } files[] = {{"hd.gif", {1920, 1080}, 60, true, false},
+                 {"mid.gif", {480, 320}, 200, false, false},
+                 {"tiny.gif", {32, 32}, 2000, false, false},
+                 {"part.gif", {480, 320}, 200, false, true},
+                 {"tinypart.gif", {32, 32}, 2000, false, true}};
     for (const auto &file : files) {
         QFile out(dir.filePath(QString::fromLatin1(file.name)));
-        const QByteArray bytes = animation(file.size, file.frames, file.paletteEach);
+        const QByteArray bytes = animation(file.size, file.frames, file.paletteEach, file.partial);
         if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(out.fileName()));
             return 1;

@@ -4,7 +4,9 @@
 //              decoded), next to plain giflib streaming (DGifGetLine, no compositing) and Qt's
 //              own GIF reader (QImageReader); passes of the three interleaved, best of each;
 //              a single-frame file is decoded again onto its canvas, outside of the load
-//   seek       median time to show a random frame, default cache, after one pass
+//   seek       median time to show a random frame, default cache, after one pass, and the
+//              longest time to show a frame coming from the frame after it (the worst seek)
+//   cache      how the default cache keeps canvases, and the bytes it holds after those seeks
 //   peak RSS   of a child process that loads the file and plays it twice
 //   playback   AniGIF playing 300 frames of 20 ms, against the 6 s their delays add up to
 // Run: bench_viewer [--quick]
@@ -200,6 +202,14 @@ Figures measure(const Sample &s, const QString &self, int rounds)
         gif.showFrame(f);
         seeks.push_back(msSince(st));
     }
+    double worstSeek = 0;
+    for (int f = frames - 2; f >= 0; --f) {
+        gif.showFrame(f + 1);
+        QElapsedTimer st;
+        st.start();
+        gif.showFrame(f);
+        worstSeek = std::max(worstSeek, msSince(st));
+    }
 
     QProcess child;
     child.start(self, {"--rss", s.path});
@@ -207,12 +217,12 @@ Figures measure(const Sample &s, const QString &self, int rounds)
     const QByteArray rss = child.readAllStandardOutput().trimmed();
 
     std::printf("%-26s frames %5d | load+frame0 %8.2f ms | engine %7.1f fps %7.1f MP/s | "
-                "giflib %7.1f MP/s (ratio %.2f) | Qt %7.1f MP/s | seek median %6.2f ms | "
-                "cache %s k=%d | peak RSS %s kB\n",
+                "giflib %7.1f MP/s (ratio %.2f) | Qt %7.1f MP/s | seek median %6.2f ms, worst "
+                "%6.2f ms | cache %s k=%d %lld kB | peak RSS %s kB\n",
                 s.name, frames, median(loads), engineFps, engineMps, giflibMps,
-                engineMps / giflibMps, qtMps, median(seeks),
+                engineMps / giflibMps, qtMps, median(seeks), worstSeek,
                 gif.stats().cachesShownFrames ? "shown" : "snap", gif.stats().snapshotInterval,
-                rss.constData());
+                (long long)(gif.stats().cacheBytes / 1024), rss.constData());
     std::fflush(stdout);
     return {engineMps / giflibMps, rss.split(' ').value(0).toLongLong()};
 }
@@ -414,6 +424,11 @@ int main(int argc, char **argv)
         {"4000x4000 x1", write("big.gif", TestGifs::plainAnimation({4000, 4000}, 1, false)),
          4000 * 4000},
         {"32x32 x2000", write("tiny.gif", TestGifs::plainAnimation({32, 32}, 2000, false)),
+         32 * 32},
+        // Frames of every size and disposal, most of them not covering the canvas.
+        {"480x320 x200, partial", write("part.gif", TestGifs::mixedAnimation({480, 320}, 200, 7)),
+         480 * 320},
+        {"32x32 x2000, partial", write("tinypart.gif", TestGifs::mixedAnimation({32, 32}, 2000, 8)),
          32 * 32},
     };
     std::vector<Figures> figures;
