@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-GifDecoder::GifDecoder(qsizetype cacheBudgetCap, qsizetype indexCacheBudget)
-    : m_cacheBudgetCap(cacheBudgetCap), m_indexCacheBudget(indexCacheBudget)
+GifDecoder::GifDecoder(qsizetype cacheBudget, qsizetype indexCacheBudget, qint64 replayPixels)
+    : m_cacheBudget(cacheBudget), m_indexCacheBudget(indexCacheBudget), m_replayPixels(replayPixels)
 {}
 
 bool GifDecoder::loadFile(const QString &path)
@@ -43,7 +43,7 @@ bool GifDecoder::finishLoad(GifFile::Status status)
         m_status = GifFile::Status::CanvasTooLarge;
         return false;
     }
-    m_cache.reset(m_canvas.size(), frameCount(), m_cacheBudgetCap);
+    planCache();
     budgetIndexCache();
     showFrame(0);
     return true;
@@ -74,10 +74,10 @@ int GifDecoder::replayStart(int frame, bool &fromCurrent, int &fromShown)
     int start = frame;
     while (start > 0 && !record(start).blankBase && !m_file.isCoveringFrame(start))
         --start;
-    start = std::max(start, m_cache.latest(GifFrameCache::Kind::Base, frame));
+    start = std::max(start, m_cache.latestBase(frame));
     if (m_cache.keepsShownFrames()) {
         for (int f = frame - 1; f >= start; --f) {
-            if (m_cache.find(GifFrameCache::Kind::Shown, f) &&
+            if (m_cache.has(GifFrameCache::Kind::Shown, f) &&
                 record(f).disposal != GifFrameRecord::RestorePrevious) {
                 fromShown = f;
                 start = f + 1;
@@ -97,8 +97,8 @@ QRect GifDecoder::showFrame(int frame)
 {
     if (!isLoaded() || frame < 0 || frame >= frameCount() || frame == m_current)
         return {};
-    if (const QImage *shown = m_cache.find(GifFrameCache::Kind::Shown, frame)) {
-        copyArea(*shown);
+    if (m_cache.has(GifFrameCache::Kind::Shown, frame)) {
+        m_cache.restore(GifFrameCache::Kind::Shown, frame, m_canvas, exactArea());
         m_current = frame;
         m_canContinue = record(frame).disposal != GifFrameRecord::RestorePrevious;
         return m_canvas.rect();
@@ -112,37 +112,71 @@ QRect GifDecoder::showFrame(int frame)
     } else {
         changed = m_canvas.rect();
         if (fromShown >= 0) {
-            copyArea(*m_cache.find(GifFrameCache::Kind::Shown, fromShown));
+            m_cache.restore(GifFrameCache::Kind::Shown, fromShown, m_canvas, exactArea());
             dispose(fromShown);
-        } else if (const QImage *base = m_cache.find(GifFrameCache::Kind::Base, start)) {
-            copyArea(*base);
+        } else if (m_cache.has(GifFrameCache::Kind::Base, start)) {
+            m_cache.restore(GifFrameCache::Kind::Base, start, m_canvas, exactArea());
         } else {
             fillArea();
         }
     }
     for (int f = start; f < frame; ++f) {
-        enterBase(f);
+        m_cache.store(GifFrameCache::Kind::Base, f, m_canvas, exactArea());
         drawFrame(f);
-        m_cache.store(GifFrameCache::Kind::Shown, f, m_canvas);
+        m_cache.store(GifFrameCache::Kind::Shown, f, m_canvas, exactArea());
         dispose(f);
         changed = m_canvas.rect();
     }
-    enterBase(frame);
+    m_cache.store(GifFrameCache::Kind::Base, frame, m_canvas, exactArea());
     changed |= drawFrame(frame);
-    m_cache.store(GifFrameCache::Kind::Shown, frame, m_canvas);
+    m_cache.store(GifFrameCache::Kind::Shown, frame, m_canvas, exactArea());
     m_current = frame;
     m_canContinue = true;
     return changed;
 }
 
-// A snapshot of the canvas before a frame is only worth its memory when the frame lets some of
-// that canvas show through. Should a frame that looked covering turn out to be cut short, a
-// seek replays from an earlier starting point instead.
-void GifDecoder::enterBase(int frame)
+// What the frame cache keeps of the part of the canvas in view, each copy taking about a byte
+// a pixel (GifFrameCache::packedBytes). When the pictures of all frames fit in the budget,
+// those, so later passes decode nothing. Otherwise a snapshot of the canvas before a frame
+// wherever replaying from the latest starting point (a blank or covered canvas, or a snapshot)
+// would decode more than m_replayPixels: each frame counts its pixels on the canvas and a
+// thousand more for setting it up. When those snapshots do not fit in the budget, only every
+// second, third ... is kept, evenly spread. A single picture is never replayed, so it keeps
+// none. Should a frame that looked covering turn out to be cut short, a seek replays from an
+// earlier starting point instead.
+void GifDecoder::planCache()
 {
-    const GifFrameRecord &rec = record(frame);
-    if (!rec.blankBase && !rec.coversCanvas)
-        m_cache.store(GifFrameCache::Kind::Base, frame, m_canvas);
+    const qsizetype bytes = GifFrameCache::packedBytes(exactArea());
+    if (exactArea().isEmpty() || frameCount() <= 1 || bytes > m_cacheBudget) {
+        m_cache.clear();
+        return;
+    }
+    if (qsizetype(frameCount()) * bytes <= m_cacheBudget) {
+        m_cache.keepShown(frameCount(), m_cacheBudget);
+        return;
+    }
+    std::vector<int> before;
+    qint64 since = 0;
+    for (int f = 0; f < frameCount(); ++f) {
+        const GifFrameRecord &rec = record(f);
+        if (rec.blankBase || rec.coversCanvas) {
+            since = 0;
+        } else if (since > m_replayPixels) {
+            before.push_back(f);
+            since = 0;
+        }
+        const QRect onCanvas = rec.rect.intersected(m_canvas.rect());
+        since += 1000 + qint64(onCanvas.width()) * onCanvas.height();
+    }
+    const size_t fit = size_t(m_cacheBudget / bytes);
+    const size_t every = (before.size() + fit - 1) / fit;
+    if (every > 1) {
+        std::vector<int> spread;
+        for (size_t i = every - 1; i < before.size(); i += every)
+            spread.push_back(before[i]);
+        before = std::move(spread);
+    }
+    m_cache.keepBases(std::move(before), m_cacheBudget);
 }
 
 QRect GifDecoder::drawFrame(int frame)
@@ -202,16 +236,6 @@ void GifDecoder::fillArea()
     }
 }
 
-void GifDecoder::copyArea(const QImage &from)
-{
-    const QRect a = exactArea();
-    for (int y = a.top(); y <= a.bottom(); ++y) {
-        std::memcpy(reinterpret_cast<quint32 *>(m_canvas.scanLine(y)) + a.left(),
-                    reinterpret_cast<const quint32 *>(from.constScanLine(y)) + a.left(),
-                    size_t(a.width()) * 4);
-    }
-}
-
 bool GifDecoder::isExact(const QRect &area) const
 {
     const QRect wanted = area.intersected(m_canvas.rect());
@@ -231,12 +255,14 @@ QRect GifDecoder::setViewport(const QRect &area)
 {
     const bool widens = !isExact(area);
     m_viewport = area;
-    if (isLoaded())
-        budgetIndexCache();
-    if (!widens || !isLoaded())
+    if (!isLoaded())
         return {};
     // Kept canvases are exact only over the viewports they were made in.
-    m_cache.reset(m_canvas.size(), frameCount(), m_cacheBudgetCap);
+    if (widens)
+        planCache();
+    budgetIndexCache();
+    if (!widens)
+        return {};
     const int frame = m_current;
     m_current = -1;
     m_canContinue = false;
@@ -253,7 +279,7 @@ GifDecoder::Stats GifDecoder::stats() const
     s.lineBufferBytes = m_file.lineBufferBytes();
     s.cacheBytes = m_cache.bytesUsed();
     s.cacheBudget = m_cache.budget();
-    s.snapshotInterval = m_cache.snapshotInterval();
+    s.snapshots = m_cache.snapshotCount();
     s.cachesShownFrames = m_cache.keepsShownFrames();
     s.giflibSavedImages = m_file.giflibSavedImageCount();
     s.framesDecoded = m_framesDecoded;

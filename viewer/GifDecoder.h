@@ -13,9 +13,9 @@
 // rectangle to what was under it; frames are clipped to the canvas.
 //
 // Memory does not depend on the frame count: one canvas, one save-under buffer for disposal 3,
-// one row buffer, a GifFrameCache of a fixed budget and a GifIndexCache bounded by the budget
-// given, or sized to the viewport (see GifIndexCache::budgetForView). Showing frame n by a seek
-// gives exactly the pixels that playing frames 0 .. n in order gives.
+// one row buffer, a GifFrameCache of a fixed budget (see planCache()) and a GifIndexCache
+// bounded by the budget given, or sized to the viewport (see GifIndexCache::budgetForView).
+// Showing frame n by a seek gives exactly the pixels that playing frames 0 .. n in order gives.
 //
 // Every pixel of the canvas follows from the frames' pixels at the same place alone, so the
 // canvas can be kept exact over a part of it, the viewport, and nothing outside it decoded,
@@ -25,8 +25,13 @@
 class GifDecoder
 {
 public:
-    explicit GifDecoder(qsizetype cacheBudgetCap = GifFrameCache::kDefaultBudgetCap,
-                        qsizetype indexCacheBudget = GifIndexCache::kSizedToView);
+    // A seek replays frames of about this many pixels at most, when the cache's budget allows:
+    // what the engine decodes in 2 to 3 ms.
+    static constexpr qint64 kReplayPixels = 2'000'000;
+
+    explicit GifDecoder(qsizetype cacheBudget = GifFrameCache::kDefaultBudget,
+                        qsizetype indexCacheBudget = GifIndexCache::kSizedToView,
+                        qint64 replayPixels = kReplayPixels);
 
     // Maps and scans the file and shows frame 0. On failure the decoder is empty.
     bool loadFile(const QString &path);
@@ -62,7 +67,7 @@ public:
         qsizetype lineBufferBytes = 0;
         qsizetype cacheBytes = 0;
         qsizetype cacheBudget = 0;
-        int snapshotInterval = 0;
+        int snapshots = 0; // frames whose starting canvas the cache keeps
         bool cachesShownFrames = false;
         int giflibSavedImages = 0;
         qint64 framesDecoded = 0;      // frames composed since the load
@@ -75,18 +80,18 @@ public:
 private:
     bool finishLoad(GifFile::Status status);
     int replayStart(int frame, bool &fromCurrent, int &fromShown);
-    void enterBase(int frame);
+    void planCache();
     QRect drawFrame(int frame);
     QRect dispose(int frame);
     QRect exactArea() const { return m_viewport.intersected(m_canvas.rect()); }
     void fillArea();
-    void copyArea(const QImage &from);
     void budgetIndexCache();
 
     GifFile m_file;
     GifFrameCache m_cache;
-    qsizetype m_cacheBudgetCap;
+    qsizetype m_cacheBudget;
     qsizetype m_indexCacheBudget;
+    qint64 m_replayPixels;
     static constexpr QRect kEverything{0, 0, 1 << 16, 1 << 16};
     QRect m_viewport = kEverything;
     GifFile::Status m_status = GifFile::Status::Closed;

@@ -218,10 +218,10 @@ Figures measure(const Sample &s, const QString &self, int rounds)
 
     std::printf("%-26s frames %5d | load+frame0 %8.2f ms | engine %7.1f fps %7.1f MP/s | "
                 "giflib %7.1f MP/s (ratio %.2f) | Qt %7.1f MP/s | seek median %6.2f ms, worst "
-                "%6.2f ms | cache %s k=%d %lld kB | peak RSS %s kB\n",
+                "%6.2f ms | cache %s %d %lld kB | peak RSS %s kB\n",
                 s.name, frames, median(loads), engineFps, engineMps, giflibMps,
                 engineMps / giflibMps, qtMps, median(seeks), worstSeek,
-                gif.stats().cachesShownFrames ? "shown" : "snap", gif.stats().snapshotInterval,
+                gif.stats().cachesShownFrames ? "shown" : "snapshots", gif.stats().snapshots,
                 (long long)(gif.stats().cacheBytes / 1024), rss.constData());
     std::fflush(stdout);
     return {engineMps / giflibMps, rss.split(' ').value(0).toLongLong()};

@@ -44,7 +44,7 @@ QString picture(const QImage &canvas)
     return out;
 }
 
-QByteArray mixedAnimation(QSize size, int count, quint32 seed, int coveringEvery)
+QByteArray mixedAnimation(QSize size, int count, quint32 seed, int coveringEvery, bool manyColours)
 {
     QRandomGenerator random(seed);
     GifWriter writer(size, palette());
@@ -64,12 +64,17 @@ QByteArray mixedAnimation(QSize size, int count, quint32 seed, int coveringEvery
         if (random.bounded(5) == 0)
             f.localPalette = {qRgb(0, 255, 255), qRgb(255, 255, 0), qRgb(255, 0, 0),
                               qRgb(255, 255, 255)};
+        if (manyColours) {
+            f.localPalette.clear();
+            for (int c = 0; c < 256; ++c)
+                f.localPalette.append(qRgb(c, (i * 41) & 0xff, (c * 7 + i) & 0xff));
+        }
         if (coveringEvery > 0 && i % coveringEvery == coveringEvery - 1) {
             f.rect = QRect(QPoint(0, 0), size);
             f.transparentIndex = -1;
             f.disposal = int(random.bounded(3));
         }
-        const int colours = f.localPalette.isEmpty() ? 8 : 4;
+        const int colours = f.localPalette.isEmpty() ? 8 : int(f.localPalette.size());
         f.pixels.resize(size_t(f.rect.width()) * size_t(f.rect.height()));
         for (auto &p : f.pixels)
             p = uchar(random.bounded(colours));

@@ -22,8 +22,10 @@ QString picture(const QImage &canvas);
 // An animation of `count` frames on a `size` canvas that uses every disposal, transparency,
 // interlace, local palettes and frames partly outside the canvas, chosen by a seeded
 // generator.
-// With `coveringEvery` > 0, every so many frames is opaque and covers the whole canvas.
-QByteArray mixedAnimation(QSize size, int count, quint32 seed, int coveringEvery = 0);
+// With `coveringEvery` > 0, every so many frames is opaque and covers the whole canvas. With
+// `manyColours`, every frame has 256 colours of its own.
+QByteArray mixedAnimation(QSize size, int count, quint32 seed, int coveringEvery = 0,
+                          bool manyColours = false);
 // `count` full-canvas frames of a simple moving pattern, a palette each when asked.
 QByteArray plainAnimation(QSize size, int count, bool paletteEach, int delayCs = 4);
 

@@ -62,17 +62,19 @@ QString differenceWithin(const QImage &ours, const QImage &expected, const QRect
 void tst_viewer_GifViewport::viewportStaysExact_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<qsizetype>("frameCacheCap");
+    QTest::addColumn<qsizetype>("frameCacheBudget");
     QTest::addColumn<qsizetype>("indexBudget");
+    QTest::addColumn<qint64>("replayPixels");
     const QByteArray mixed = TestGifs::mixedAnimation(QSize(40, 30), 60, 7);
     const QByteArray covering = TestGifs::mixedAnimation(QSize(40, 30), 60, 11, 5);
+    const qint64 usual = GifDecoder::kReplayPixels;
     QTest::newRow("mixed, all caches")
-        << mixed << GifFrameCache::kDefaultBudgetCap << GifIndexCache::kSizedToView;
-    QTest::newRow("mixed, no caches") << mixed << qsizetype(0) << qsizetype(0);
+        << mixed << GifFrameCache::kDefaultBudget << GifIndexCache::kSizedToView << usual;
+    QTest::newRow("mixed, no caches") << mixed << qsizetype(0) << qsizetype(0) << usual;
     QTest::newRow("mixed, snapshots, small index budget")
-        << mixed << qsizetype(40 * 30 * 4 * 6) << qsizetype(3000);
+        << mixed << qsizetype(40 * 30 * 6) << qsizetype(3000) << qint64(0);
     QTest::newRow("covering frames, index cache only")
-        << covering << qsizetype(0) << GifIndexCache::kSizedToView;
+        << covering << qsizetype(0) << GifIndexCache::kSizedToView << usual;
 }
 
 // Plays and seeks through viewports that narrow, widen, move, leave the canvas and vanish:
@@ -80,11 +82,12 @@ void tst_viewer_GifViewport::viewportStaysExact_data()
 void tst_viewer_GifViewport::viewportStaysExact()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(qsizetype, frameCacheCap);
+    QFETCH(qsizetype, frameCacheBudget);
     QFETCH(qsizetype, indexBudget);
+    QFETCH(qint64, replayPixels);
     const std::vector<QImage> expected = referenceFrames(bytes);
     QCOMPARE(expected.size(), size_t(60));
-    GifDecoder gif(frameCacheCap, indexBudget);
+    GifDecoder gif(frameCacheBudget, indexBudget, replayPixels);
     QVERIFY(gif.loadData(bytes));
     const QRect views[] = {
         QRect(10, 8, 20, 14),  QRect(0, 0, 40, 30),  QRect(25, 0, 15, 30), QRect(),
