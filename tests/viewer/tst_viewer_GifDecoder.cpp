@@ -22,6 +22,8 @@ private slots:
     void everyPrefixLoadsOrIsRefused();
     void seekEqualsSequential_data();
     void seekEqualsSequential();
+    void seekReplaysLittle_data();
+    void seekReplaysLittle();
     void memoryDoesNotGrowWithFrameCount();
     void mappedFileStaysWithinItsShare();
     void fileShowsWhatItsBytesShow_data();
@@ -256,6 +258,44 @@ void tst_viewer_GifDecoder::seekEqualsSequential()
             QFAIL(qPrintable(QString("frame %1 differs").arg(f)));
     }
     QVERIFY(gif.stats().cacheBytes <= gif.stats().cacheBudget);
+}
+
+void tst_viewer_GifDecoder::seekReplaysLittle_data()
+{
+    QTest::addColumn<qsizetype>("cacheBudget");
+    QTest::addColumn<int>("mostReplayed");
+    // 200 frames of 8 x 8 on 24 x 16, each counting 1064 pixels to replay: a snapshot before
+    // every fifth frame within 5000, 39 of them, of 1408 bytes each.
+    QTest::newRow("room for every snapshot") << qsizetype(50 * 1408) << 5;
+    QTest::newRow("every fourth one kept") << qsizetype(10 * 1408) << 20;
+}
+
+// Going back one frame, anywhere, composes no more frames than lie between two snapshots.
+void tst_viewer_GifDecoder::seekReplaysLittle()
+{
+    QFETCH(qsizetype, cacheBudget);
+    QFETCH(int, mostReplayed);
+    GifWriter writer(QSize(24, 16), TestGifs::palette());
+    for (int i = 0; i < 200; ++i) {
+        GifWriter::Frame f;
+        f.rect = QRect((i * 3) % 17, (i * 5) % 9, 8, 8);
+        f.disposal = 1;
+        f.pixels.assign(64, uchar(i % 7));
+        writer.addFrame(f);
+    }
+    GifDecoder gif(cacheBudget, GifIndexCache::kSizedToView, 5000);
+    QVERIFY(gif.loadData(writer.finish()));
+    for (int i = 0; i < gif.frameCount(); ++i)
+        gif.showFrame(i);
+    int most = 0;
+    for (int f = gif.frameCount() - 2; f >= 0; --f) {
+        gif.showFrame(f + 1);
+        const qint64 before = gif.stats().framesDecoded;
+        gif.showFrame(f);
+        most = std::max(most, int(gif.stats().framesDecoded - before));
+    }
+    QCOMPARE(most, mostReplayed);
+    QVERIFY(gif.stats().cacheBytes <= cacheBudget);
 }
 
 void tst_viewer_GifDecoder::memoryDoesNotGrowWithFrameCount()
