@@ -8,6 +8,8 @@
 //              longest time to show a frame coming from the frame after it (the worst seek)
 //   cache      how the default cache keeps canvases, and the bytes it holds after those seeks
 //   peak RSS   of a child process that loads the file and plays it twice
+// A sample may be seen through a view smaller than its canvas, as the program's window shows
+// a large animation; seeks and the peak RSS then keep that view exact.
 //   playback   AniGIF playing 300 frames of 20 ms, against the 6 s their delays add up to
 // Run: bench_viewer [--quick]
 //
@@ -106,9 +108,11 @@ qint64 statusKb(const QByteArray &key)
     return -1;
 }
 
-int rssChild(const QString &path)
+int rssChild(const QString &path, const QRect &view)
 {
     GifDecoder gif;
+    if (!view.isNull())
+        gif.setViewport(view);
     if (!gif.loadFile(path))
         return 1;
     for (int pass = 0; pass < 2; ++pass) {
@@ -125,6 +129,7 @@ struct Sample
     const char *name;
     QString path;
     qint64 canvasPixels;
+    QRect view = {}; // null: the whole canvas
 };
 
 struct Figures
@@ -190,6 +195,8 @@ Figures measure(const Sample &s, const QString &self, int rounds)
     }
 
     GifDecoder gif;
+    if (!s.view.isNull())
+        gif.setViewport(s.view);
     gif.loadFile(s.path);
     for (int i = 0; i < frames; ++i)
         gif.showFrame(i);
@@ -212,7 +219,10 @@ Figures measure(const Sample &s, const QString &self, int rounds)
     }
 
     QProcess child;
-    child.start(self, {"--rss", s.path});
+    const QRect v = s.view;
+    child.start(self,
+                {"--rss", s.path,
+                 QString("%1,%2,%3,%4").arg(v.x()).arg(v.y()).arg(v.width()).arg(v.height())});
     child.waitForFinished(-1);
     const QByteArray rss = child.readAllStandardOutput().trimmed();
 
@@ -390,9 +400,12 @@ int compareWithWuffs(const QString &dirPath, int rounds)
 
 int main(int argc, char **argv)
 {
-    if (argc == 3 && QByteArray(argv[1]) == "--rss") {
+    if (argc == 4 && QByteArray(argv[1]) == "--rss") {
         QCoreApplication app(argc, argv);
-        return rssChild(QString::fromLocal8Bit(argv[2]));
+        const QList<QByteArray> v = QByteArray(argv[3]).split(',');
+        return rssChild(
+            QString::fromLocal8Bit(argv[2]),
+            QRect(v.value(0).toInt(), v.value(1).toInt(), v.value(2).toInt(), v.value(3).toInt()));
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -430,6 +443,10 @@ int main(int argc, char **argv)
          480 * 320},
         {"32x32 x2000, partial", write("tinypart.gif", TestGifs::mixedAnimation({32, 32}, 2000, 8)),
          32 * 32},
+        // Seen through the program's window of 486 x 324.
+        {"1920x1080 x60, partial, view",
+         write("hdpart.gif", TestGifs::mixedAnimation({1920, 1080}, quick ? 12 : 60, 9)),
+         1920 * 1080, QRect(717, 378, 486, 324)},
     };
     std::vector<Figures> figures;
     for (const Sample &s : samples)
