@@ -23,6 +23,7 @@ private slots:
     void seekEqualsSequential_data();
     void seekEqualsSequential();
     void memoryDoesNotGrowWithFrameCount();
+    void mappedFileStaysWithinItsShare_data();
     void mappedFileStaysWithinItsShare();
     void fileShowsWhatItsBytesShow_data();
     void fileShowsWhatItsBytesShow();
@@ -292,25 +293,37 @@ qint64 residentBytesOf(const QString &path)
 
 } // namespace
 
-// A file several times the resident share, played round twice: what was read is handed back
-// as playback goes on, beyond the head of the file, which stays.
+// A file many times the resident share, played round twice. Small frames are read by copy, so
+// none of the file stays mapped; of frames read in place, what was read is handed back as
+// playback goes on.
+void tst_viewer_GifDecoder::mappedFileStaysWithinItsShare_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("readInPlace");
+    QTest::newRow("small frames") << TestGifs::plainAnimation(QSize(200, 150), 600, false) << false;
+    QTest::newRow("large frames") << TestGifs::plainAnimation(QSize(900, 700), 12, true) << true;
+}
+
 void tst_viewer_GifDecoder::mappedFileStaysWithinItsShare()
 {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, readInPlace);
     QTemporaryDir dir;
-    const QByteArray bytes = TestGifs::plainAnimation(QSize(200, 150), 600, false);
     QVERIFY(bytes.size() > 6 * GifFile::kResidentFileBytes);
     const QString path = TestGifs::writeFile(dir.filePath("long.gif"), bytes);
     GifDecoder gif(0, 0);
     QVERIFY(gif.loadFile(path));
+    const qint64 frameBytes = bytes.size() / gif.frameCount();
+    QCOMPARE(frameBytes > GifFile::kCopiedFrameBytes, readInPlace);
     for (int pass = 0; pass < 2; ++pass) {
         for (int i = 0; i < gif.frameCount(); ++i)
             gif.showFrame(i);
     }
     const qint64 resident = residentBytesOf(path);
-    const qint64 frameBytes = bytes.size() / gif.frameCount();
     const qint64 hugePage =
         2LL * 1024 * 1024; // the kernel may map a file's pages that many at once
-    QVERIFY2(resident > 0 && resident <= 2 * GifFile::kResidentFileBytes + frameBytes + hugePage,
+    const qint64 most = readInPlace ? GifFile::kResidentFileBytes + frameBytes + hugePage : 0;
+    QVERIFY2(resident >= 0 && resident <= most,
              qPrintable(QString("%1 bytes resident").arg(resident)));
 }
 
