@@ -22,6 +22,7 @@
 #include "WholePixelInput.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QDropEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -31,6 +32,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -574,12 +577,33 @@ bool frmMain::event(QEvent *event)
 // The window's own colour where the shape reaches past the skin: the skin covers the rest.
 void frmMain::paintEvent(QPaintEvent *event)
 {
+    faultInBackingStore();
     QPainter painter(this);
     QRegion area = event->region() - pic->geometry();
     if (!mask().isEmpty())
         area &= mask();
     for (const QRect &rect : area)
         painter.fillRect(rect, palette().color(QPalette::Window));
+}
+
+// A new backing store is painted whole at once. Its pages are brought in by one call rather
+// than one page fault each, which on a virtual machine costs several microseconds a page: a
+// millisecond or more of the first frame. Where the call is unknown it fails and nothing changes.
+void frmMain::faultInBackingStore()
+{
+#ifdef MADV_POPULATE_WRITE
+    QPaintDevice *device = backingStore() ? backingStore()->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return;
+    const auto *image = static_cast<const QImage *>(device);
+    if (image->constBits() == m_faultedInStore)
+        return;
+    m_faultedInStore = image->constBits();
+    const auto pageSize = quintptr(sysconf(_SC_PAGESIZE));
+    const auto first = quintptr(image->constBits()) & ~(pageSize - 1);
+    const auto end = quintptr(image->constBits()) + quintptr(image->sizeInBytes());
+    madvise(reinterpret_cast<void *>(first), end - first, MADV_POPULATE_WRITE);
+#endif
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent *event)

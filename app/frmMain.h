@@ -166,6 +166,7 @@ private:
     void createShortcuts();
     void applyFontsAndIcon();
     void applyCursors();
+    void faultInBackingStore();
     void connectWindowHandling();
     void connectList();
     void connectSound();
@@ -181,4 +182,5 @@ private:
     // pixels; empty when that gesture did not begin on the skin, or none is under way.
     std::optional<QPointF> m_grab;
     bool m_cursorsSet = false;
+    const uchar *m_faultedInStore = nullptr;
 };

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 
 namespace {
@@ -33,8 +34,13 @@ void FileListRows::applyLook(QTreeWidget *list)
     list->header()->setMinimumSectionSize(24);
     list->setColumnCount(2);
     list->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size")});
-    list->setColumnWidth(CaptionColumn, 300);
-    list->setColumnWidth(SizeColumn, 180);
+    {
+        // Nor does a hidden list lay its header out again for the widths set here (the header
+        // would load its bold font to measure itself); it does when it first shows.
+        const QSignalBlocker quiet(list->header());
+        list->setColumnWidth(CaptionColumn, 300);
+        list->setColumnWidth(SizeColumn, 180);
+    }
     list->header()->setStretchLastSection(false);
     list->header()->setSectionsMovable(false);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -10,10 +10,11 @@ QString SkinFonts::terminusFile()
 }
 
 // Font engines are kept per thread, but the font files they open are shared: measuring each font
-// once here leaves its file loaded for the window's first paint.
+// once here leaves its file loaded for the window's first paint. The list starts hidden, so its
+// font is loaded when it first shows.
 void SkinFonts::preload()
 {
-    for (const QFont &font : {terminal(), windowDefault(), list()})
+    for (const QFont &font : {terminal(), windowDefault()})
         QFontMetrics(font).height();
 }
 

@@ -14,8 +14,9 @@ public:
     // The list's font: bold, Cyrillic-capable.
     static QFont list();
 
-    // Reads the font database and registers Terminus now; safe from any thread once the
-    // application object exists, so start-up can do it beside building the window.
+    // Reads the font database, registers Terminus and loads the captions' fonts now; safe from
+    // any thread once the application object exists, so start-up can do it beside building the
+    // window.
     static void preload();
 
     // Where the Terminus bitmap font is looked for (fontconfig does not offer bitmap fonts). The

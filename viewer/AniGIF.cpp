@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QRegion>
 #include <algorithm>
 
 namespace {
@@ -194,15 +195,28 @@ void AniGIF::display(int frame)
         update(changed);
 }
 
+// An opaque canvas is copied as it is; otherwise it is blended over the background colour.
 void AniGIF::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     const QRect area = event->rect();
-    painter.fillRect(area, QColor::fromRgb(kBackground));
-    if (m_decoder->isLoaded() && !m_decoder->isExact(area))
+    if (!m_decoder->isLoaded()) {
+        painter.fillRect(area, QColor::fromRgb(kBackground));
+        return;
+    }
+    if (!m_decoder->isExact(area))
         m_decoder->setViewport(area | shownArea());
-    if (m_decoder->isLoaded())
-        painter.drawImage(area.topLeft(), m_decoder->canvas(), area);
+    const QImage &canvas = m_decoder->canvas();
+    if (!m_decoder->isOpaque()) {
+        painter.fillRect(area, QColor::fromRgb(kBackground));
+        painter.drawImage(area.topLeft(), canvas, area);
+        return;
+    }
+    for (const QRect &beyond : QRegion(area) - canvas.rect())
+        painter.fillRect(beyond, QColor::fromRgb(kBackground));
+    const QImage opaque(canvas.constBits(), canvas.width(), canvas.height(), canvas.bytesPerLine(),
+                        QImage::Format_RGB32);
+    painter.drawImage(area.topLeft(), opaque, area);
 }
 
 void AniGIF::showEvent(QShowEvent *event)

@@ -236,6 +236,24 @@ void GifDecoder::fillArea()
     }
 }
 
+// Drawing a frame never makes a pixel transparent, only clearing does. So the canvas is opaque
+// after a whole frame that covers it with opaque colours, and stays so through each later frame
+// whose predecessor is left in place; clearing to the background ends it. A frame put back to
+// what was under it never counts as covering, so looking past it reaches what it was drawn on.
+// What a frame is drawn on follows from the records alone, so this holds however the frame was
+// reached. It looks back over a few frames at most.
+bool GifDecoder::isOpaque() const
+{
+    constexpr int kLookBack = 64;
+    for (int f = m_current; f >= 0 && f > m_current - kLookBack; --f) {
+        if (m_file.isCoveringFrame(f))
+            return true;
+        if (f == 0 || record(f - 1).disposal == GifFrameRecord::RestoreBackground)
+            return false;
+    }
+    return false;
+}
+
 bool GifDecoder::isExact(const QRect &area) const
 {
     const QRect wanted = area.intersected(m_canvas.rect());

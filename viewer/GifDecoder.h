@@ -59,6 +59,9 @@ public:
     QRect viewport() const { return m_viewport; }
     // Whether the canvas is exact over `area`.
     bool isExact(const QRect &area) const;
+    // Whether the frame on show leaves no pixel of the canvas transparent (false when that is
+    // not known for sure).
+    bool isOpaque() const;
 
     struct Stats
     {

@@ -23,7 +23,7 @@ int readSource(GifFileType *gif, GifByteType *buffer, int length)
     const qint64 left = std::max<qint64>(0, source->size - source->pos);
     const int count = int(std::min<qint64>(length, left));
     if (count > 0)
-        std::memcpy(buffer, source->data + source->pos, size_t(count));
+        std::memcpy(buffer, source->at(source->pos, count), size_t(count));
     source->pos += count;
     return count;
 }
@@ -51,6 +51,24 @@ int interlacedRow(int r, int height)
 
 GifFile::GifFile() : m_fastLzw(std::make_unique<GifFastLzw>()) {}
 
+// When the file cannot be read, the mapping is read instead, as readSpan() does.
+const uchar *GifFile::Source::fill(qint64 offset, qint64 count)
+{
+    const qint64 wanted = std::min(std::max(count, kScanWindowBytes), size - offset);
+    window.resize(size_t(wanted));
+    qint64 got = 0;
+    while (got < wanted) {
+        const ssize_t n = pread(fd, window.data() + got, size_t(wanted - got), off_t(offset + got));
+        if (n <= 0) {
+            window.clear();
+            return data + offset;
+        }
+        got += n;
+    }
+    windowBase = offset;
+    return window.data();
+}
+
 GifFile::~GifFile()
 {
     close();
@@ -75,7 +93,7 @@ GifFile::Status GifFile::open(const QString &path)
         ::close(fd);
         return size > 0 ? Status::CannotOpen : Status::NotGif;
     }
-    m_source = Source{static_cast<const uchar *>(data), size, 0};
+    m_source = Source{static_cast<const uchar *>(data), size, 0, fd, {}, 0};
     m_mapped = true;
     m_fd = fd;
     const Status status = openSource();
@@ -88,7 +106,8 @@ GifFile::Status GifFile::openData(const QByteArray &bytes)
 {
     close();
     m_bytes = bytes;
-    m_source = Source{reinterpret_cast<const uchar *>(m_bytes.constData()), m_bytes.size(), 0};
+    m_source =
+        Source{reinterpret_cast<const uchar *>(m_bytes.constData()), m_bytes.size(), 0, -1, {}, 0};
     const Status status = openSource();
     if (status != Status::Ok)
         close();
@@ -137,12 +156,10 @@ GifFile::Status GifFile::openSource()
         return Status::EmptyCanvas;
     if (qint64(m_gif->SWidth) * m_gif->SHeight > kMaxCanvasPixels)
         return Status::CanvasTooLarge;
-    m_touched = 0;
     scan();
+    m_source.window = {};
     if (m_frames.empty())
         return Status::NoFrames;
-    if (m_source.size > kResidentFileBytes)
-        releasePages();
     m_touched = 0;
     return Status::Ok;
 }
@@ -170,12 +187,6 @@ void GifFile::scan()
         if (type != IMAGE_DESC_RECORD_TYPE)
             break;
         const bool more = scanImage(m_source.pos);
-        // The kernel maps pages around the one read (fault-around, 64 KiB), so pages just
-        // before what was read since the last release may have been mapped again.
-        if (m_mapped && m_source.pos - m_touched > kScanReleaseBytes) {
-            releaseRange(m_touched - 64 * 1024, m_source.pos);
-            m_touched = m_source.pos;
-        }
         if (m_frames.size() > 1) {
             // Whether the canvas is blank before this frame follows from the previous one.
             const GifFrameRecord &prev = m_frames[m_frames.size() - 2];
@@ -201,7 +212,7 @@ bool GifFile::scanImage(qint64 descriptorOffset)
     const GifImageDesc &image = m_gif->Image;
     if (m_source.size < descriptorOffset + 9)
         return false;
-    const uchar flags = m_source.data[descriptorOffset + 8];
+    const uchar flags = *m_source.at(descriptorOffset + 8, 1);
     const qint64 paletteBytes = (flags & 0x80) ? 3LL << ((flags & 7) + 1) : 0;
     const qint64 dataOffset = descriptorOffset + 9 + paletteBytes + 1; // after the code size
     GifFrameRecord record;
@@ -211,7 +222,7 @@ bool GifFile::scanImage(qint64 descriptorOffset)
     record.interlaced = flags & 0x40;
     const bool complete = m_source.size >= dataOffset;
     // When giflib refused the image with everything present, the code size is above 8.
-    record.codeSize = complete ? m_source.data[dataOffset - 1] : 0xff;
+    record.codeSize = complete ? *m_source.at(dataOffset - 1, 1) : 0xff;
     if (ok == GIF_ERROR && complete && record.codeSize <= 8)
         return false;
     if (paletteBytes > 0) {
@@ -277,13 +288,13 @@ bool GifFile::scanExtension()
 // terminator, or the end of the data when the file ends inside the chain.
 qint64 GifFile::skipSubBlocks(qint64 pos, bool &truncated)
 {
-    const uchar *data = m_source.data;
     const qint64 size = m_source.size;
     while (pos < size) {
         // Sub-blocks are mostly full, so the next few lie about 256 bytes apart: asking for
         // them early keeps the chain of lengths from waiting on memory at every step.
-        __builtin_prefetch(data + std::min(pos + 8 * 256, size - 1));
-        const int count = data[pos];
+        if (m_source.fd < 0)
+            __builtin_prefetch(m_source.data + std::min(pos + 8 * 256, size - 1));
+        const int count = *m_source.at(pos, 1);
         if (count == 0)
             return pos + 1;
         if (pos + 1 + count > size) {
@@ -341,15 +352,13 @@ void GifFile::releasePages()
 
 // Hands the pages of a range of the mapping back to the page cache, including pages the
 // range covers only in part: the mapping is read-only, so reading them again maps them in
-// again. The head of the file (kResidentFileBytes) is never handed back: a looping animation
-// reads the file round and round, and any page handed back is mapped in again on the next
-// pass, at a fault's cost, so the pages kept are best always the same ones.
+// again.
 void GifFile::releaseRange(qint64 from, qint64 to)
 {
     if (!m_mapped)
         return;
     constexpr qint64 kPage = 4096;
-    from = std::max(from, kResidentFileBytes) / kPage * kPage;
+    from = std::max<qint64>(from, 0) / kPage * kPage;
     to = std::min(m_source.size, (to + kPage - 1) / kPage * kPage);
     if (to > from)
         madvise(const_cast<uchar *>(m_source.data) + from, size_t(to - from), MADV_DONTNEED);
@@ -358,7 +367,7 @@ void GifFile::releaseRange(qint64 from, qint64 to)
 GifFile::Span GifFile::readSpan(qint64 offset, qint64 count, std::vector<uchar> &buffer)
 {
     const Span mapped{m_source.data, m_source.size, 0};
-    if (m_fd < 0 || offset + count <= kResidentFileBytes || count <= 0)
+    if (m_fd < 0 || count <= 0)
         return mapped;
     buffer.resize(size_t(count));
     qint64 got = 0;
@@ -391,19 +400,17 @@ GifFile::Span GifFile::frameSpan(int index)
 
 void GifFile::noteTouched(int index)
 {
-    if (!m_mapped || m_source.size <= kResidentFileBytes)
+    if (!m_mapped)
         return;
     const size_t next = size_t(index) + 1;
-    const qint64 begin = std::max(m_frames[size_t(index)].descriptorOffset, kResidentFileBytes);
+    const qint64 begin = m_frames[size_t(index)].descriptorOffset;
     const qint64 end = next < m_frames.size() ? m_frames[next].descriptorOffset : m_source.size;
-    if (end <= begin) // within the head, which stays
-        return;
     m_touched += end - begin;
     if (m_touched <= kResidentFileBytes)
         return;
     // The kernel maps pages beside those read as well (fault-around, or a large page-cache
-    // folio whole), so every page past the head is handed back, not only the span read;
-    // dropping pages that were not mapped costs little.
+    // folio whole), so every page is handed back, not only the span read; dropping pages that
+    // were not mapped costs little.
     releasePages();
 }
 

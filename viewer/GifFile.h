@@ -34,19 +34,18 @@ public:
     static constexpr qint64 kMaxCanvasPixels = 4096LL * 4096;
     static constexpr int kMaxFrames = 32767;
     static constexpr qint64 kMaxDecodedPixelsPerFrame = 64LL * 1024 * 1024;
-    // Of a mapped file, the first this many bytes stay resident once read, and of what frames
-    // read in place about as much again; the rest is handed back to the page cache, so a long
-    // file costs the process no more than a short one. Mapping a page in again costs far less
-    // than decoding a frame, so the share is small.
+    // Of what frames read in place, about this much stays mapped; then it is handed back to
+    // the page cache, so a long file costs the process no more than a short one. Mapping a page
+    // in again costs far less than decoding a frame, so the share is small.
     static constexpr qint64 kResidentFileBytes = 128LL * 1024;
-    // A frame's data up to this size is read by copy rather than through the mapping: the
-    // kernel may map a large page-cache folio (up to 2 MiB) whole on the first read of any part
-    // of it, which costs more memory than the copy costs time. Larger frames are read in place.
+    // A file is mapped, but its bytes up to a frame of this size are read by copy: the kernel
+    // may map a large page-cache folio (up to 2 MiB) whole on the first read of any part of it,
+    // which costs more memory than the copy costs time. Larger frames are read in place.
     static constexpr qint64 kCopiedFrameBytes = 256LL * 1024;
     // Small frames are read this much at a time, so the next ones are often at hand already.
     static constexpr qint64 kReadAheadBytes = 64LL * 1024;
-    // The scan at load reads the whole file once and hands it back this much at a time.
-    static constexpr qint64 kScanReleaseBytes = 1LL * 1024 * 1024;
+    // The scan at load reads a file this much at a time.
+    static constexpr qint64 kScanWindowBytes = 64LL * 1024;
 
     GifFile();
     ~GifFile();
@@ -86,11 +85,29 @@ public:
     int giflibSavedImageCount() const;
     qsizetype lineBufferBytes() const { return qsizetype(m_line.capacity()); }
 
+    // The bytes the scan reads. Of a file they are read by copy, a window at a time, so that
+    // the scan maps none of it (see kCopiedFrameBytes); bytes in memory are read in place.
     struct Source
     {
         const uchar *data = nullptr;
         qint64 size = 0;
         qint64 pos = 0;
+        int fd = -1;
+        std::vector<uchar> window;
+        qint64 windowBase = 0;
+
+        // `count` bytes from `offset`, which the caller has checked lie within `size`.
+        const uchar *at(qint64 offset, qint64 count)
+        {
+            if (fd < 0)
+                return data + offset;
+            if (offset >= windowBase && offset + count <= windowBase + qint64(window.size()))
+                return window.data() + (offset - windowBase);
+            return fill(offset, count);
+        }
+
+    private:
+        const uchar *fill(qint64 offset, qint64 count);
     };
 
 private:
@@ -154,7 +171,7 @@ private:
     std::vector<uchar> m_frameBytes;
     Span m_frameWindow; // the part of the file m_frameBytes holds
     std::vector<uchar> m_paletteBytes;
-    qint64 m_touched = 0; // bytes read since pages were last released (scan: the offset)
+    qint64 m_touched = 0; // bytes read in place since pages were last released
     // The graphic control extension waiting for the next image.
     quint8 m_gceDisposal = 0;
     quint16 m_gceDelay = 0;

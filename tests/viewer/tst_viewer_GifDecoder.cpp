@@ -25,6 +25,7 @@ private slots:
     void seekReplaysLittle_data();
     void seekReplaysLittle();
     void memoryDoesNotGrowWithFrameCount();
+    void mappedFileStaysWithinItsShare_data();
     void mappedFileStaysWithinItsShare();
     void fileShowsWhatItsBytesShow_data();
     void fileShowsWhatItsBytesShow();
@@ -35,6 +36,8 @@ private slots:
     void hostileAnimations();
     void onePictureKeepsNoCopies();
     void frameOfNoWidthRestoringPrevious();
+    void opaqueOnlyWhenEveryPixelIs_data();
+    void opaqueOnlyWhenEveryPixelIs();
 
 private:
     static QStringList playAll(GifDecoder &gif)
@@ -346,25 +349,37 @@ qint64 residentBytesOf(const QString &path)
 
 } // namespace
 
-// A file several times the resident share, played round twice: what was read is handed back
-// as playback goes on, beyond the head of the file, which stays.
+// A file many times the resident share, played round twice. Small frames are read by copy, so
+// none of the file stays mapped; of frames read in place, what was read is handed back as
+// playback goes on.
+void tst_viewer_GifDecoder::mappedFileStaysWithinItsShare_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("readInPlace");
+    QTest::newRow("small frames") << TestGifs::plainAnimation(QSize(200, 150), 600, false) << false;
+    QTest::newRow("large frames") << TestGifs::plainAnimation(QSize(900, 700), 12, true) << true;
+}
+
 void tst_viewer_GifDecoder::mappedFileStaysWithinItsShare()
 {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, readInPlace);
     QTemporaryDir dir;
-    const QByteArray bytes = TestGifs::plainAnimation(QSize(200, 150), 600, false);
     QVERIFY(bytes.size() > 6 * GifFile::kResidentFileBytes);
     const QString path = TestGifs::writeFile(dir.filePath("long.gif"), bytes);
     GifDecoder gif(0, 0);
     QVERIFY(gif.loadFile(path));
+    const qint64 frameBytes = bytes.size() / gif.frameCount();
+    QCOMPARE(frameBytes > GifFile::kCopiedFrameBytes, readInPlace);
     for (int pass = 0; pass < 2; ++pass) {
         for (int i = 0; i < gif.frameCount(); ++i)
             gif.showFrame(i);
     }
     const qint64 resident = residentBytesOf(path);
-    const qint64 frameBytes = bytes.size() / gif.frameCount();
     const qint64 hugePage =
         2LL * 1024 * 1024; // the kernel may map a file's pages that many at once
-    QVERIFY2(resident > 0 && resident <= 2 * GifFile::kResidentFileBytes + frameBytes + hugePage,
+    const qint64 most = readInPlace ? GifFile::kResidentFileBytes + frameBytes + hugePage : 0;
+    QVERIFY2(resident >= 0 && resident <= most,
              qPrintable(QString("%1 bytes resident").arg(resident)));
 }
 
@@ -544,4 +559,52 @@ void tst_viewer_GifDecoder::frameOfNoWidthRestoringPrevious()
 }
 
 QTEST_GUILESS_MAIN(tst_viewer_GifDecoder)
+// Whatever way a frame is reached, the canvas is called opaque only when no pixel of it is
+// transparent, and is called so after a whole covering frame and through the frames that keep it.
+void tst_viewer_GifDecoder::opaqueOnlyWhenEveryPixelIs_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("opaqueFrames"); // at least this many frames known opaque
+    QTest::newRow("full opaque frames") << TestGifs::plainAnimation(QSize(20, 10), 30, false) << 30;
+    QTest::newRow("no covering frame") << TestGifs::mixedAnimation(QSize(24, 16), 90, 11) << 0;
+    QTest::newRow("covering every 5th") << TestGifs::mixedAnimation(QSize(24, 16), 90, 12, 5) << 18;
+    QTest::newRow("covering every 2nd") << TestGifs::mixedAnimation(QSize(24, 16), 90, 13, 2) << 45;
+    GifWriter writer(QSize(4, 2), TestGifs::palette());
+    writer.addFrame(TestGifs::frame({0, 0, 2, 1}, "RG"));
+    writer.addFrame(TestGifs::frame({0, 0, 4, 2}, "RRRR/BBBB", 3)); // put back afterwards
+    writer.addFrame(TestGifs::frame({0, 1, 1, 1}, "W"));            // on frame 0's canvas
+    QTest::newRow("covering frame put back") << writer.finish() << 0;
+}
+
+void tst_viewer_GifDecoder::opaqueOnlyWhenEveryPixelIs()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, opaqueFrames);
+    GifDecoder gif(qsizetype(4 * 1536));
+    QVERIFY(gif.loadData(bytes));
+    QRandomGenerator random(7);
+    std::vector<int> order;
+    for (int i = 0; i < gif.frameCount(); ++i)
+        order.push_back(i);
+    for (int i = 0; i < 2 * gif.frameCount(); ++i)
+        order.push_back(int(random.bounded(gif.frameCount())));
+    std::vector<bool> seenOpaque(size_t(gif.frameCount()));
+    for (int f : order) {
+        gif.showFrame(f);
+        if (!gif.isOpaque())
+            continue;
+        seenOpaque[size_t(f)] = true;
+        const QImage &canvas = gif.canvas();
+        for (int y = 0; y < canvas.height(); ++y) {
+            const auto *row = reinterpret_cast<const QRgb *>(canvas.constScanLine(y));
+            for (int x = 0; x < canvas.width(); ++x) {
+                if (qAlpha(row[x]) != 255)
+                    QFAIL(qPrintable(
+                        QString("frame %1 called opaque, (%2, %3) is not").arg(f).arg(x).arg(y)));
+            }
+        }
+    }
+    QVERIFY(std::count(seenOpaque.begin(), seenOpaque.end(), true) >= opaqueFrames);
+}
+
 #include "tst_viewer_GifDecoder.moc"
