@@ -28,6 +28,18 @@ int readSource(GifFileType *gif, GifByteType *buffer, int length)
     return count;
 }
 
+// Reads `count` bytes of the file from `offset` on; false when the file gives fewer.
+bool readFully(int fd, uchar *into, qint64 count, qint64 offset)
+{
+    for (qint64 got = 0; got < count;) {
+        const ssize_t n = pread(fd, into + got, size_t(count - got), off_t(offset + got));
+        if (n <= 0)
+            return false;
+        got += n;
+    }
+    return true;
+}
+
 // Row of the frame that the r-th row of an interlaced stream fills: every 8th row from 0,
 // every 8th from 4, every 4th from 2, every 2nd from 1.
 int interlacedRow(int r, int height)
@@ -54,16 +66,11 @@ GifFile::GifFile() : m_fastLzw(std::make_unique<GifFastLzw>()) {}
 // When the file cannot be read, the mapping is read instead, as readSpan() does.
 const uchar *GifFile::Source::fill(qint64 offset, qint64 count)
 {
-    const qint64 wanted = std::min(std::max(count, kScanWindowBytes), size - offset);
+    const qint64 wanted = std::min(std::max(count, kReadAheadBytes), size - offset);
     window.resize(size_t(wanted));
-    qint64 got = 0;
-    while (got < wanted) {
-        const ssize_t n = pread(fd, window.data() + got, size_t(wanted - got), off_t(offset + got));
-        if (n <= 0) {
-            window.clear();
-            return data + offset;
-        }
-        got += n;
+    if (!readFully(fd, window.data(), wanted, offset)) {
+        window.clear();
+        return data + offset;
     }
     windowBase = offset;
     return window.data();
@@ -95,7 +102,6 @@ GifFile::Status GifFile::open(const QString &path)
     }
     m_source = Source{static_cast<const uchar *>(data), size, 0, fd, {}, 0};
     m_mapped = true;
-    m_fd = fd;
     const Status status = openSource();
     if (status != Status::Ok)
         close();
@@ -124,9 +130,8 @@ void GifFile::close()
     }
     if (m_mapped)
         munmap(const_cast<uchar *>(m_source.data), size_t(m_source.size));
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+    if (m_source.fd >= 0)
+        ::close(m_source.fd);
     m_frameBytes.clear();
     m_frameBytes.shrink_to_fit();
     m_frameWindow = Span{};
@@ -367,17 +372,11 @@ void GifFile::releaseRange(qint64 from, qint64 to)
 GifFile::Span GifFile::readSpan(qint64 offset, qint64 count, std::vector<uchar> &buffer)
 {
     const Span mapped{m_source.data, m_source.size, 0};
-    if (m_fd < 0 || count <= 0)
+    if (m_source.fd < 0 || count <= 0)
         return mapped;
     buffer.resize(size_t(count));
-    qint64 got = 0;
-    while (got < count) {
-        const ssize_t n =
-            pread(m_fd, buffer.data() + got, size_t(count - got), off_t(offset + got));
-        if (n <= 0)
-            return mapped;
-        got += n;
-    }
+    if (!readFully(m_source.fd, buffer.data(), count, offset))
+        return mapped;
     return Span{buffer.data(), count, offset};
 }
 

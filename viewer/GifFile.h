@@ -42,10 +42,9 @@ public:
     // may map a large page-cache folio (up to 2 MiB) whole on the first read of any part of it,
     // which costs more memory than the copy costs time. Larger frames are read in place.
     static constexpr qint64 kCopiedFrameBytes = 256LL * 1024;
-    // Small frames are read this much at a time, so the next ones are often at hand already.
+    // Reads by copy (of small frames, and the scan at load) take at least this much at a time,
+    // so the next bytes wanted are often at hand already.
     static constexpr qint64 kReadAheadBytes = 64LL * 1024;
-    // The scan at load reads a file this much at a time.
-    static constexpr qint64 kScanWindowBytes = 64LL * 1024;
 
     GifFile();
     ~GifFile();
@@ -92,7 +91,7 @@ public:
         const uchar *data = nullptr;
         qint64 size = 0;
         qint64 pos = 0;
-        int fd = -1;
+        int fd = -1; // of a mapped file, kept open for reads by copy; owned by the GifFile
         std::vector<uchar> window;
         qint64 windowBase = 0;
 
@@ -167,7 +166,6 @@ private:
     quint16 m_paletteSize = 0;
     qint16 m_paletteTransparent = -1;
     bool m_mapped = false;
-    int m_fd = -1; // the mapped file, kept open for reads by copy
     std::vector<uchar> m_frameBytes;
     Span m_frameWindow; // the part of the file m_frameBytes holds
     std::vector<uchar> m_paletteBytes;
