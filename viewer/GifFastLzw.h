@@ -50,7 +50,6 @@ private:
     const uchar *m_data = nullptr;
     qint64 m_size = 0;
     qint64 m_pos = 0;
-    int m_blockLeft = 0;
     bool m_dataEnded = false;
 
     std::vector<uchar> m_in;  // gathered sub-block bytes, then 8 zero bytes
