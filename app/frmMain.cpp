@@ -553,8 +553,9 @@ void frmMain::createShortcuts()
         {QKeySequence(Qt::CTRL | Qt::Key_O), &frmMain::Image2},
         {QKeySequence(Qt::CTRL | Qt::Key_Q), &frmMain::Image1},
     };
-    for (const auto &[key, button] : keys) {
-        auto *shortcut = new QShortcut(key, this);
+    for (const auto &key : keys) {
+        auto *shortcut = new QShortcut(key.first, this);
+        ImageControl *frmMain::*const button = key.second;
         connect(shortcut, &QShortcut::activated, this,
                 [this, button] { (this->*button)->clickFromKeyboard(); });
     }
