@@ -132,9 +132,6 @@ void GifFile::close()
         munmap(const_cast<uchar *>(m_source.data), size_t(m_source.size));
     if (m_source.fd >= 0)
         ::close(m_source.fd);
-    m_frameBytes.clear();
-    m_frameBytes.shrink_to_fit();
-    m_frameWindow = Span{};
     m_bytes.clear();
     m_mapped = false;
     m_touched = 0;
@@ -386,15 +383,13 @@ GifFile::Span GifFile::frameSpan(int index)
     const size_t next = size_t(index) + 1;
     const qint64 begin = m_frames[size_t(index)].descriptorOffset;
     const qint64 end = next < m_frames.size() ? m_frames[next].descriptorOffset : m_source.size;
-    if (end - begin > kCopiedFrameBytes)
-        return Span{m_source.data, m_source.size, 0};
-    if (m_frameWindow.data && begin >= m_frameWindow.base &&
-        end <= m_frameWindow.base + m_frameWindow.size)
-        return m_frameWindow;
-    const qint64 count = std::min(std::max(end - begin, kReadAheadBytes), m_source.size - begin);
-    const Span read = readSpan(begin, count, m_frameBytes);
-    m_frameWindow = read.data == m_frameBytes.data() ? read : Span{};
-    return read;
+    const Span mapped{m_source.data, m_source.size, 0};
+    if (end - begin > kCopiedFrameBytes || m_source.fd < 0)
+        return mapped;
+    m_source.at(begin, end - begin);
+    if (m_source.window.empty()) // the file could not be read
+        return mapped;
+    return Span{m_source.window.data(), qint64(m_source.window.size()), m_source.windowBase};
 }
 
 void GifFile::noteTouched(int index)

@@ -84,8 +84,9 @@ public:
     int giflibSavedImageCount() const;
     qsizetype lineBufferBytes() const { return qsizetype(m_line.capacity()); }
 
-    // The bytes the scan reads. Of a file they are read by copy, a window at a time, so that
-    // the scan maps none of it (see kCopiedFrameBytes); bytes in memory are read in place.
+    // The file's bytes as the scan and the frames up to kCopiedFrameBytes read them. Of a file
+    // they are read by copy, a window at a time, so that those reads map none of it (see
+    // kCopiedFrameBytes); bytes in memory are read in place.
     struct Source
     {
         const uchar *data = nullptr;
@@ -166,8 +167,6 @@ private:
     quint16 m_paletteSize = 0;
     qint16 m_paletteTransparent = -1;
     bool m_mapped = false;
-    std::vector<uchar> m_frameBytes;
-    Span m_frameWindow; // the part of the file m_frameBytes holds
     std::vector<uchar> m_paletteBytes;
     qint64 m_touched = 0; // bytes read in place since pages were last released
     // The graphic control extension waiting for the next image.
