@@ -97,8 +97,7 @@ QRect GifDecoder::showFrame(int frame)
 {
     if (!isLoaded() || frame < 0 || frame >= frameCount() || frame == m_current)
         return {};
-    if (m_cache.has(GifFrameCache::Kind::Shown, frame)) {
-        m_cache.restore(GifFrameCache::Kind::Shown, frame, m_canvas, exactArea());
+    if (m_cache.restore(GifFrameCache::Kind::Shown, frame, m_canvas, exactArea())) {
         m_current = frame;
         m_canContinue = record(frame).disposal != GifFrameRecord::RestorePrevious;
         return m_canvas.rect();
@@ -114,9 +113,7 @@ QRect GifDecoder::showFrame(int frame)
         if (fromShown >= 0) {
             m_cache.restore(GifFrameCache::Kind::Shown, fromShown, m_canvas, exactArea());
             dispose(fromShown);
-        } else if (m_cache.has(GifFrameCache::Kind::Base, start)) {
-            m_cache.restore(GifFrameCache::Kind::Base, start, m_canvas, exactArea());
-        } else {
+        } else if (!m_cache.restore(GifFrameCache::Kind::Base, start, m_canvas, exactArea())) {
             fillArea();
         }
     }

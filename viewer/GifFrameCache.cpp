@@ -123,11 +123,11 @@ void GifFrameCache::store(Kind kind, int frame, const QImage &canvas, const QRec
     m_used += bytes;
 }
 
-void GifFrameCache::restore(Kind kind, int frame, QImage &canvas, const QRect &area) const
+bool GifFrameCache::restore(Kind kind, int frame, QImage &canvas, const QRect &area) const
 {
     const int slot = slotOf(kind, frame);
     if (slot < 0 || m_entries[size_t(slot)].state != Entry::Kept)
-        return;
+        return false;
     const Entry &entry = m_entries[size_t(slot)];
     const QRect a = area.intersected(entry.area);
     for (int y = a.top(); y <= a.bottom(); ++y) {
@@ -142,6 +142,7 @@ void GifFrameCache::restore(Kind kind, int frame, QImage &canvas, const QRect &a
         for (int x = 0; x < a.width(); ++x)
             out[x] = entry.colours[in[x]];
     }
+    return true;
 }
 
 int GifFrameCache::latestBase(int frame) const

@@ -39,8 +39,9 @@ public:
     // Keeps `canvas` over `area`, when wanted and within the budget.
     void store(Kind kind, int frame, const QImage &canvas, const QRect &area);
     bool has(Kind kind, int frame) const;
-    // Copies what is kept over `area` onto `canvas`; `area` lies within the part kept.
-    void restore(Kind kind, int frame, QImage &canvas, const QRect &area) const;
+    // Copies what is kept over `area` onto `canvas`; `area` lies within the part kept. False,
+    // and `canvas` untouched, when nothing is kept.
+    bool restore(Kind kind, int frame, QImage &canvas, const QRect &area) const;
     // The latest frame at or before `frame` whose starting canvas is kept, or -1.
     int latestBase(int frame) const;
 
