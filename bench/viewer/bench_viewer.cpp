@@ -9,9 +9,9 @@
 //              tries each (the worst seek)
 //   cache      how the default cache keeps canvases, and the bytes it holds after those seeks
 //   peak RSS   of a child process that loads the file and plays it twice
+//   playback   AniGIF playing 300 frames of 20 ms, against the 6 s their delays add up to
 // A sample may be seen through a view smaller than its canvas, as the program's window shows
 // a large animation; seeks and the peak RSS then keep that view exact.
-//   playback   AniGIF playing 300 frames of 20 ms, against the 6 s their delays add up to
 // Run: bench_viewer [--quick]
 //
 // bench_viewer --wuffs [ROUNDS]: the engine against Wuffs' GIF decoder (when the build found
