@@ -558,7 +558,6 @@ void tst_viewer_GifDecoder::frameOfNoWidthRestoringPrevious()
     }
 }
 
-QTEST_GUILESS_MAIN(tst_viewer_GifDecoder)
 // Whatever way a frame is reached, the canvas is called opaque only when no pixel of it is
 // transparent, and is called so after a whole covering frame and through the frames that keep it.
 void tst_viewer_GifDecoder::opaqueOnlyWhenEveryPixelIs_data()
@@ -607,4 +606,5 @@ void tst_viewer_GifDecoder::opaqueOnlyWhenEveryPixelIs()
     QVERIFY(std::count(seenOpaque.begin(), seenOpaque.end(), true) >= opaqueFrames);
 }
 
+QTEST_GUILESS_MAIN(tst_viewer_GifDecoder)
 #include "tst_viewer_GifDecoder.moc"
