@@ -50,6 +50,14 @@ private:
     static int ms(std::int64_t frames, int rate) { return int((frames * 1000 + rate / 2) / rate); }
     static int status(MediaLayer &layer, const char *what);
     static std::optional<std::int64_t> factCount(const QString &path);
+    // Why `file` cannot be played on this machine, or null.
+    const char *missing(const QString &file) const
+    {
+        return file.endsWith(u".mp3") && !m_haveMp3 ? "lame is not installed (scripts/setup)"
+               : file.endsWith(u".mid") && !m_haveSoundFont
+                   ? "no General MIDI soundfont installed (package timgm6mb-soundfont)"
+                   : nullptr;
+    }
 
     static constexpr int shortFrames = 4321; // short.wav, at 8000 Hz
     QTemporaryDir m_dir;
@@ -77,6 +85,14 @@ QByteArray readFile(const QString &path)
 }
 
 constexpr int hangGuardMs = 120000;
+
+// The decoder a file's extension picks, on `synth` for MIDI.
+std::unique_ptr<AudioDecoder> openDecoder(const QString &file, MidiSynth &synth)
+{
+    return file.endsWith(u".mp3")   ? Mp3Decoder::open(file)
+           : file.endsWith(u".mid") ? std::unique_ptr<AudioDecoder>(MidiDecoder::open(file, synth))
+                                    : WavDecoder::open(file);
+}
 
 struct Wav
 {
@@ -154,13 +170,12 @@ void tst_sound_Playback::playsToTheEnd_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("length");
-    QTest::addColumn<QString>("needs");
 
     for (const Wav &w : wavs) {
         const QString path = mediaPath(QLatin1String(w.name) + ".wav");
         // ADPCM files end on whole blocks; their fact chunk holds the length.
         const std::int64_t frames = factCount(path).value_or(w.frames);
-        QTest::newRow(w.name) << path << ms(frames, w.rate) << "";
+        QTest::newRow(w.name) << path << ms(frames, w.rate);
     }
     {
         // An ADPCM file whose fact chunk says the sound ends inside its last block, as most
@@ -172,19 +187,19 @@ void tst_sound_Playback::playsToTheEnd_data()
         for (int i = 0; i < 4; ++i)
             d[at + i] = char((13001 >> (8 * i)) & 0xff);
         QVERIFY(writeFile(path, d));
-        QTest::newRow("ima-adpcm-exact-fact") << path << ms(13001, 22050) << "";
+        QTest::newRow("ima-adpcm-exact-fact") << path << ms(13001, 22050);
     }
 
     // MP3: with its Info tag the encoder's delay and padding are cut, so the length is the
     // source's; without a tag it is every frame the file holds, counted here from the headers.
-    QTest::newRow("mp3-cbr-info-tag") << mediaPath("cbr.mp3") << 2000 << "mp3";
+    QTest::newRow("mp3-cbr-info-tag") << mediaPath("cbr.mp3") << 2000;
     int rate = 0;
     const auto vbrSamples = TestMedia::mp3DecodedSamples(mediaPath("vbr.mp3"), &rate);
     QTest::newRow("mp3-vbr-no-xing")
-        << mediaPath("vbr.mp3") << (vbrSamples ? ms(*vbrSamples, rate) : -2) << "mp3";
-    QTest::newRow("mp3-mono-22050") << mediaPath("mono.mp3") << 2000 << "mp3";
+        << mediaPath("vbr.mp3") << (vbrSamples ? ms(*vbrSamples, rate) : -2);
+    QTest::newRow("mp3-mono-22050") << mediaPath("mono.mp3") << 2000;
     QTest::newRow("midi-tempo-changes")
-        << mediaPath("tempo.mid") << TestMedia::midiWithTempoChangesMs << "soundfont";
+        << mediaPath("tempo.mid") << TestMedia::midiWithTempoChangesMs;
 }
 
 // Opens, checks the length and the position at rest, plays, and follows the position to the
@@ -193,11 +208,8 @@ void tst_sound_Playback::playsToTheEnd()
 {
     QFETCH(QString, file);
     QFETCH(int, length);
-    QFETCH(QString, needs);
-    if (needs == u"mp3" && !m_haveMp3)
-        QSKIP("lame is not installed; install it (scripts/setup) to test MP3 files");
-    if (needs == u"soundfont" && !m_haveSoundFont)
-        QSKIP("no General MIDI soundfont installed (package timgm6mb-soundfont)");
+    if (const char *why = missing(file))
+        QSKIP(why);
 
     MediaLayer layer;
     QCOMPARE(layer.send(openCommand(file)), QStringLiteral("1"));
@@ -250,19 +262,10 @@ void tst_sound_Playback::decodersProduceSound_data()
 void tst_sound_Playback::decodersProduceSound()
 {
     QFETCH(QString, file);
+    if (const char *why = missing(file))
+        QSKIP(why);
     MidiSynth synth(MidiSynth::defaultCandidates()); // outlives the decoder that plays on it
-    std::unique_ptr<AudioDecoder> decoder;
-    if (file.endsWith(u".mp3")) {
-        if (!m_haveMp3)
-            QSKIP("lame is not installed");
-        decoder = Mp3Decoder::open(file);
-    } else if (file.endsWith(u".mid")) {
-        if (!m_haveSoundFont)
-            QSKIP("no General MIDI soundfont installed");
-        decoder = MidiDecoder::open(file, synth);
-    } else {
-        decoder = WavDecoder::open(file);
-    }
+    std::unique_ptr<AudioDecoder> decoder = openDecoder(file, synth);
     QVERIFY(decoder);
     const int frames = decoder->sampleRate() * 3 / 10;
     std::vector<float> pcm(std::size_t(frames * decoder->channels()));
@@ -301,8 +304,8 @@ void tst_sound_Playback::opensByAnyName()
 {
     QFETCH(QString, source);
     QFETCH(QString, name);
-    if (!QFile::exists(source) || (source.endsWith(u".mid") && !m_haveSoundFont))
-        QSKIP("source sound not available");
+    if (const char *why = missing(source))
+        QSKIP(why);
     const QString path = mediaPath(name);
     QVERIFY(QDir().mkpath(QFileInfo(path).path()));
     QFile::remove(path);
@@ -494,19 +497,10 @@ void tst_sound_Playback::repeatsWithoutSeam_data()
 void tst_sound_Playback::repeatsWithoutSeam()
 {
     QFETCH(QString, file);
-    MidiSynth synth(MidiSynth::defaultCandidates());
-    std::unique_ptr<AudioDecoder> decoder;
-    if (file.endsWith(u".mp3")) {
-        if (!m_haveMp3)
-            QSKIP("lame is not installed");
-        decoder = Mp3Decoder::open(file);
-    } else if (file.endsWith(u".mid")) {
-        if (!m_haveSoundFont)
-            QSKIP("no General MIDI soundfont installed");
-        decoder = MidiDecoder::open(file, synth);
-    } else {
-        decoder = WavDecoder::open(file);
-    }
+    if (const char *why = missing(file))
+        QSKIP(why);
+    MidiSynth synth(MidiSynth::defaultCandidates()); // outlives the decoder that plays on it
+    std::unique_ptr<AudioDecoder> decoder = openDecoder(file, synth);
     QVERIFY(decoder);
     QCOMPARE(decoder->sampleRate(), AudioOutput::rate);
     const std::int64_t pass = decoder->lengthFrames();
