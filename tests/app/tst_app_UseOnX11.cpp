@@ -148,7 +148,6 @@ enum class Closing
 
 } // namespace
 
-Q_DECLARE_METATYPE(Work)
 Q_DECLARE_METATYPE(Closing)
 
 class tst_app_UseOnX11 : public QObject
@@ -157,7 +156,6 @@ class tst_app_UseOnX11 : public QObject
 private slots:
     void initTestCase();
     void cleanup();
-    void pressesKeepTheWindowInPlace_data();
     void pressesKeepTheWindowInPlace();
     void listKeptOnEveryWayOut_data();
     void listKeptOnEveryWayOut();
@@ -291,77 +289,73 @@ bool tst_app_UseOnX11::clickInDialog(Window dialog, QPoint point) const
         QStringList{"click", "1"});
 }
 
-void tst_app_UseOnX11::pressesKeepTheWindowInPlace_data()
-{
-    QTest::addColumn<QList<QPoint>>("clickedFirst");
-    QTest::addColumn<QPoint>("pressed");
-    QTest::addColumn<Work>("work");
-    const QList<QPoint> none;
-    QTest::newRow("hot spot: fold") << none << foldButton << Work::Folds;
-    QTest::newRow("transport: next frame") << none << nextFrame << Work::ShowsNextFrame;
-    QTest::newRow("label") << none << framesCaption << Work::Nothing;
-    QTest::newRow("marker") << none << progressMarker << Work::Nothing;
-    // A dot is painted on the skin and takes no input: a press on it is a press on the skin.
-    QTest::newRow("dot: the skin") << QList<QPoint>{repeatButton} << repeatDot << Work::Drags;
-    QTest::newRow("emblem: about") << none << upperEmblem << Work::ShowsAbout;
-    QTest::newRow("list bar: Add")
-        << QList<QPoint>{listButton} << addButton << Work::OpensFolderDialog;
-    QTest::newRow("PL: the list") << none << listButton << Work::ShowsList;
-}
-
-// Press, move a few pixels, release: the window stays, and the control does what a click does;
-// only the skin drags, and then the grabbed point stays under the pointer.
+// Press, move a few pixels, release, on one control after another: the window stays, and the
+// control does what a click does; only the skin drags, and then the grabbed point stays under
+// the pointer. What a control opens is closed again before the next.
 void tst_app_UseOnX11::pressesKeepTheWindowInPlace()
 {
-    QFETCH(QList<QPoint>, clickedFirst);
-    QFETCH(QPoint, pressed);
-    QFETCH(Work, work);
+    const std::pair<QPoint, Work> presses[] = {
+        {progressMarker, Work::Nothing},   // while it is still at the first frame
+        {framesCaption, Work::Nothing},    // a label
+        {nextFrame, Work::ShowsNextFrame}, // the transport
+        {foldButton, Work::Folds},         // a hot spot
+        {upperEmblem, Work::ShowsAbout},
+        {repeatDot, Work::Drags}, // a dot is painted on the skin and takes no input
+        {listButton, Work::ShowsList},
+        {addButton, Work::OpensFolderDialog}, // on the list bar, with the list showing
+    };
     QVERIFY(start({m_media.filePath("redThenBlue.gif")}));
     QTRY_COMPARE_WITH_TIMEOUT(pixel(displayCentre), red, e2eWaitMs);
-    for (QPoint p : clickedFirst)
-        QVERIFY(click(p));
-    if (clickedFirst.contains(repeatButton))
-        QTRY_COMPARE_WITH_TIMEOUT(pixel(inWindow(repeatDot)), dotGreen, e2eWaitMs);
-    if (clickedFirst.contains(listButton))
-        QTRY_COMPARE_WITH_TIMEOUT(pixel(displayCentre), frameBlue, e2eWaitMs);
-    const QPoint origin = place();
+    QVERIFY(click(repeatButton)); // shows the dot
+    QTRY_COMPARE_WITH_TIMEOUT(pixel(inWindow(repeatDot)), dotGreen, e2eWaitMs);
+    bool listSwitchOn = false;
+    for (const auto &[pressed, work] : presses) {
+        qInfo("press at (%d, %d)", pressed.x(), pressed.y());
+        const QPoint origin = place();
+        const QPoint at = origin + inWindow(pressed);
+        QStringList gesture = XvfbServer::mouseMove(at) + QStringList{"mousedown", "1"};
+        for (QPoint wobble : {QPoint(1, 1), QPoint(3, 2)})
+            gesture += XvfbServer::mouseMove(at + wobble) + QStringList{"sleep", "0.05"};
+        gesture += QStringList{"mouseup", "1"};
+        QVERIFY(m_server->xdotool(gesture));
 
-    const QPoint at = origin + inWindow(pressed);
-    QStringList gesture = XvfbServer::mouseMove(at) + QStringList{"mousedown", "1"};
-    for (QPoint wobble : {QPoint(1, 1), QPoint(3, 2)})
-        gesture += XvfbServer::mouseMove(at + wobble) + QStringList{"sleep", "0.05"};
-    gesture += QStringList{"mouseup", "1"};
-    QVERIFY(m_server->xdotool(gesture));
-
-    const QPoint lastWobble(3, 2);
-    switch (work) {
-    case Work::Drags:
-        QTRY_COMPARE_WITH_TIMEOUT(place(), origin + lastWobble, e2eWaitMs);
-        return;
-    case Work::Nothing: // the play-list switch, clicked after it, is seen to act
-        QVERIFY(m_server->xdotool(XvfbServer::mouseMove(place() + inWindow(listSwitch)) +
-                                  QStringList{"click", "1"}));
-        QTRY_COMPARE_WITH_TIMEOUT(pixel(inWindow(listDot)), dotGreen, e2eWaitMs);
-        break;
-    case Work::Folds:
-        QTRY_COMPARE_WITH_TIMEOUT(ProgramWindow::size(m_display.get(), m_window).height(), 406,
-                                  e2eWaitMs);
-        break;
-    case Work::ShowsNextFrame:
-        QTRY_COMPARE_WITH_TIMEOUT(pixel(displayCentre), blue, e2eWaitMs);
-        break;
-    case Work::ShowsList:
-        QTRY_COMPARE_WITH_TIMEOUT(pixel(displayCentre), frameBlue, e2eWaitMs);
-        break;
-    case Work::ShowsAbout:
-        QTRY_VERIFY_WITH_TIMEOUT(
-            ProgramWindow::named(m_display.get(), QStringLiteral("Quorbanex")) != 0, e2eWaitMs);
-        break;
-    case Work::OpensFolderDialog:
-        QTRY_VERIFY_WITH_TIMEOUT(dialog() != 0, e2eWaitMs);
-        break;
+        Window about = 0;
+        switch (work) {
+        case Work::Drags:
+            QTRY_COMPARE_WITH_TIMEOUT(place(), origin + QPoint(3, 2), e2eWaitMs);
+            continue;
+        case Work::Nothing: // the play-list switch, clicked after it, is seen to act
+            QVERIFY(click(listSwitch));
+            listSwitchOn = !listSwitchOn;
+            QTRY_COMPARE_WITH_TIMEOUT(pixel(inWindow(listDot)) == dotGreen, listSwitchOn,
+                                      e2eWaitMs);
+            break;
+        case Work::Folds:
+            QTRY_COMPARE_WITH_TIMEOUT(ProgramWindow::size(m_display.get(), m_window).height(), 406,
+                                      e2eWaitMs);
+            QVERIFY(click(foldButton));
+            QTRY_VERIFY_WITH_TIMEOUT(ProgramWindow::size(m_display.get(), m_window).height() > 406,
+                                     e2eWaitMs);
+            break;
+        case Work::ShowsNextFrame:
+            QTRY_COMPARE_WITH_TIMEOUT(pixel(displayCentre), blue, e2eWaitMs);
+            break;
+        case Work::ShowsList:
+            QTRY_COMPARE_WITH_TIMEOUT(pixel(displayCentre), frameBlue, e2eWaitMs);
+            break;
+        case Work::ShowsAbout:
+            QTRY_VERIFY_WITH_TIMEOUT(
+                (about = ProgramWindow::named(m_display.get(), QStringLiteral("Quorbanex"))) != 0,
+                e2eWaitMs);
+            askToClose(m_display.get(), about);
+            QTRY_COMPARE_WITH_TIMEOUT(dialog(), 0ul, e2eWaitMs);
+            break;
+        case Work::OpensFolderDialog:
+            QTRY_VERIFY_WITH_TIMEOUT(dialog() != 0, e2eWaitMs);
+            break;
+        }
+        QCOMPARE(place(), origin);
     }
-    QCOMPARE(place(), origin);
 }
 
 void tst_app_UseOnX11::listKeptOnEveryWayOut_data()
