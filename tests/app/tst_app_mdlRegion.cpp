@@ -52,8 +52,7 @@ private slots:
     void runs();
     void regionHoldsExactlyTheRunPixels();
     void keyComesFromPixelOneOne();
-    void pixelQuery();
-    void allKeyImageGivesEmptyRegion();
+    void pixelQueryAndDegenerateImages();
     void indexedAndDirectPicturesAgree();
 };
 
@@ -94,18 +93,11 @@ void tst_app_mdlRegion::regionHoldsExactlyTheRunPixels()
         {"kxkx", "kxkx", "xkxk", "kxkx"},
         {"kkkkk", "kxxxk", "kkkkk", "kxxxk"},
         {"xkkkkkkx", "xxkkkkxx", "xxxxxxxx", "xxxkkxxx", "xxxkkxxx", "kxxxxxxk"},
+        {"xxkx", "xkkx", "xkkx"}, // runs that start alike but end apart
     };
     const Colour key = 0x000000FF;
     for (const QStringList &rows : patterns) {
-        const QRegion region = mdlRegion::MakeRegion(imageFrom(rows), key);
-        QCOMPARE(pixelsOf(region), nonKeyPixels(rows, 'k'));
-        QRegion united;
-        for (const QRect &run : mdlRegion::RegionRuns(imageFrom(rows), key))
-            united += run;
-        QCOMPARE(pixelsOf(region), pixelsOf(united));
-        for (const QPoint &p : nonKeyPixels(rows, 'k'))
-            QVERIFY(region.contains(p));
-        QCOMPARE(region.boundingRect(), united.boundingRect());
+        QCOMPARE(pixelsOf(mdlRegion::MakeRegion(imageFrom(rows), key)), nonKeyPixels(rows, 'k'));
     }
 }
 
@@ -118,14 +110,9 @@ void tst_app_mdlRegion::keyComesFromPixelOneOne()
     const Colour key = mdlRegion::GetPixel(image, 1, 1);
     QCOMPARE(key, Colour(0x000000FF));
     QCOMPARE(pixelsOf(mdlRegion::MakeRegion(image, key)), nonKeyPixels(rows, 'k'));
-
-    const QStringList onlyOne{"xxx", "xkx", "xxx"};
-    const QRegion region = mdlRegion::MakeRegion(imageFrom(onlyOne), key);
-    QCOMPARE(pixelsOf(region).size(), 8);
-    QVERIFY(!region.contains(QPoint(1, 1)));
 }
 
-void tst_app_mdlRegion::pixelQuery()
+void tst_app_mdlRegion::pixelQueryAndDegenerateImages()
 {
     QImage image(3, 2, QImage::Format_RGB32);
     image.fill(qRgb(0x12, 0x34, 0x56));
@@ -143,13 +130,10 @@ void tst_app_mdlRegion::pixelQuery()
     indexed.setPixel(0, 0, 0);
     indexed.setPixel(1, 0, 1);
     QCOMPARE(mdlRegion::MakeRegion(indexed, 0x000000FF), QRegion(1, 0, 1, 1));
-}
-
-void tst_app_mdlRegion::allKeyImageGivesEmptyRegion()
-{
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(Key);
-    QVERIFY(mdlRegion::MakeRegion(image, mdlRegion::GetPixel(image, 1, 1)).isEmpty());
+    // A picture all of the key colour, or none at all, leaves nothing of the window.
+    QImage allKey(40, 30, QImage::Format_RGB32);
+    allKey.fill(Key);
+    QVERIFY(mdlRegion::MakeRegion(allKey, mdlRegion::GetPixel(allKey, 1, 1)).isEmpty());
     QVERIFY(mdlRegion::MakeRegion(QImage(), 0).isEmpty());
 }
 
