@@ -149,6 +149,8 @@ void tst_sound_SoundPanel::marker_data()
     QTest::newRow("rounds up") << 1000 << 333 << "" << 266; // 265.92
     QTest::newRow("rounds down") << 3000 << 1 << "" << 186; // 186.08
     QTest::newRow("long sound") << 600000 << 300000 << "" << 306;
+    QTest::newRow("longest sound, at its end") << 2147483647 << 2147483647 << "" << 426;
+    QTest::newRow("shortest steps") << 3 << 1 << "" << 266;
     QTest::newRow("past the end") << 1000 << 0 << "5000" << 426;
     QTest::newRow("before the start") << 1000 << 0 << "-300" << 186;
 }

@@ -10,42 +10,16 @@ const QString rain = QStringLiteral("/home/u/snd/Rain.mp3");
 
 } // namespace
 
-// The watch's start, its ticks at and before the end with either repeat setting, an unopenable
-// file and the real layer are checked through the panel that drives it (tst_sound_SoundPanel).
+// The watch's start, its marker, its ticks at and before the end with either repeat setting, an
+// unopenable file and the real layer are checked through the panel that drives it
+// (tst_sound_SoundPanel).
 class tst_sound_SoundWatch : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void marker_data();
-    void marker();
     void overflowSkipsOnlyItsStep();
 };
-
-void tst_sound_SoundWatch::marker_data()
-{
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("position");
-    QTest::addColumn<bool>("moves");
-    QTest::addColumn<double>("left");
-    QTest::newRow("half") << 1000 << 500 << true << 306.0;
-    QTest::newRow("division first") << 3 << 1 << true << 266.0;
-    QTest::newRow("long sound") << 2147483647 << 2147483647 << true << 426.0;
-    QTest::newRow("length 0") << 0 << 0 << false << 0.0;
-    QTest::newRow("length 0, position read") << 0 << 50 << false << 0.0;
-}
-
-void tst_sound_SoundWatch::marker()
-{
-    QFETCH(int, length);
-    QFETCH(int, position);
-    QFETCH(bool, moves);
-    QFETCH(double, left);
-    const std::optional<double> got = SoundWatch::markerLeft(length, position);
-    QCOMPARE(got.has_value(), moves);
-    if (moves)
-        QCOMPARE(*got, left);
-}
 
 // A length out of range skips the marker step; an end test that cannot be read is no proof
 // of the end, so the sound plays on until a readable test finds its end.
