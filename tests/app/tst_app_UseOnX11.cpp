@@ -164,7 +164,11 @@ private slots:
 private:
     bool start(const QStringList &arguments = {}, const QString &workingFolder = {});
     QPoint place() const { return ProgramWindow::place(m_display.get(), m_window); }
-    QRgb pixel(QPoint inWindow) const;
+    // Black off the screen.
+    QRgb pixel(QPoint inWindow) const
+    {
+        return grab({inWindow, QSize(1, 1)}).pixel(0, 0) | ~0xffffffu;
+    }
     QImage grab(const QRect &inWindow) const;
     // Whether anything but the frame's blue shows in the first rows of the list.
     bool rowsShow() const;
@@ -224,22 +228,6 @@ bool tst_app_UseOnX11::start(const QStringList &arguments, const QString &workin
     return QTest::qWaitFor([this] { return (m_window = ProgramWindow::find(m_display.get())); },
                            30000) &&
            QTest::qWaitFor([this] { return pixel(frameCorner) == frameBlue; }, 30000);
-}
-
-QRgb tst_app_UseOnX11::pixel(QPoint inWindow) const
-{
-    const QPoint p = place() + inWindow;
-    Display *display = m_display.get();
-    if (p.x() < 0 || p.y() < 0 || p.x() >= DisplayWidth(display, DefaultScreen(display)) ||
-        p.y() >= DisplayHeight(display, DefaultScreen(display)))
-        return 0; // off the screen
-    XImage *image = XGetImage(m_display.get(), DefaultRootWindow(m_display.get()), p.x(), p.y(), 1,
-                              1, AllPlanes, ZPixmap);
-    if (!image)
-        return 0;
-    const QRgb colour = qRgb(0, 0, 0) | (XGetPixel(image, 0, 0) & 0xffffffu);
-    XDestroyImage(image);
-    return colour;
 }
 
 QImage tst_app_UseOnX11::grab(const QRect &inWindow) const
