@@ -70,7 +70,6 @@ private slots:
     void spacePlaysAndPauses();
     void listKeys();
 
-    void naturalOrder_data();
     void naturalOrder();
     void droppedFilesSorted_data();
     void droppedFilesSorted();
@@ -287,38 +286,28 @@ void tst_app_DesktopUse::listKeys()
     QCOMPARE(FileListRows::rowCount(form->FileList), 1);
 }
 
-void tst_app_DesktopUse::naturalOrder_data()
-{
-    QTest::addColumn<QString>("a");
-    QTest::addColumn<QString>("b");
-    QTest::addColumn<int>("order");
-    QTest::newRow("2 before 10") << "2.gif"
-                                 << "10.gif" << -1;
-    QTest::newRow("numbers inside names") << "shot9b.gif"
-                                          << "shot10a.gif" << -1;
-    QTest::newRow("text before number differs") << "b1"
-                                                << "a2" << 1;
-    QTest::newRow("letter case ignored first") << "B.gif"
-                                               << "a.gif" << 1;
-    QTest::newRow("leading zeros: same value, then exact order") << "f02"
-                                                                 << "f2" << -1;
-    QTest::newRow("digits before letters") << "1a"
-                                           << "a1" << -1;
-    QTest::newRow("prefix first") << "x"
-                                  << "x1" << -1;
-    QTest::newRow("long numbers") << "99999999999999999999"
-                                  << "100000000000000000000" << -1;
-    QTest::newRow("equal") << "a/3.gif"
-                           << "a/3.gif" << 0;
-}
-
 void tst_app_DesktopUse::naturalOrder()
 {
-    QFETCH(QString, a);
-    QFETCH(QString, b);
-    QFETCH(int, order);
-    QCOMPARE(DroppedFiles::naturalCompare(a, b), order);
-    QCOMPARE(DroppedFiles::naturalCompare(b, a), -order);
+    const struct
+    {
+        const char *a, *b;
+        int order;
+    } cases[] = {
+        {"2.gif", "10.gif", -1},
+        {"shot9b.gif", "shot10a.gif", -1}, // numbers inside names
+        {"b1", "a2", 1},                   // the text before the numbers differs
+        {"B.gif", "a.gif", 1},             // letter case ignored first
+        {"f02", "f2", -1},                 // leading zeros: the same value, then exact order
+        {"1a", "a1", -1},                  // digits before letters
+        {"x", "x1", -1},                   // a prefix first
+        {"99999999999999999999", "100000000000000000000", -1},
+        {"a/3.gif", "a/3.gif", 0},
+    };
+    for (const auto &c : cases) {
+        const QString a = QString::fromLatin1(c.a), b = QString::fromLatin1(c.b);
+        QVERIFY2(DroppedFiles::naturalCompare(a, b) == c.order, c.a);
+        QVERIFY2(DroppedFiles::naturalCompare(b, a) == -c.order, c.a);
+    }
 }
 
 void tst_app_DesktopUse::droppedFilesSorted_data()
