@@ -6,6 +6,7 @@
 #include "GifWriter.h"
 #include "ProgramFolder.h"
 #include "ProgramWindow.h"
+#include "ReadOnlyFolder.h"
 #include "RootWindowImage.h"
 #include "TestGifs.h"
 #include "XDisplayPtr.h"
@@ -18,7 +19,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <memory>
-#include <sys/mount.h>
 
 namespace {
 
@@ -100,32 +100,6 @@ void askToClose(Display *display, Window window)
     XSendEvent(display, window, False, NoEventMask, &event);
     XFlush(display);
 }
-
-// The folder bound over itself read-only, so that not even root can write there; undone when
-// the object goes.
-class ReadOnlyFolder
-{
-public:
-    explicit ReadOnlyFolder(const QString &folder) : m_path(QFile::encodeName(folder))
-    {
-        m_bound = ::mount(m_path.constData(), m_path.constData(), nullptr, MS_BIND, nullptr) == 0;
-        if (m_bound && ::mount(nullptr, m_path.constData(), nullptr,
-                               MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
-            ::umount2(m_path.constData(), MNT_DETACH);
-            m_bound = false;
-        }
-    }
-    ~ReadOnlyFolder()
-    {
-        if (m_bound)
-            ::umount2(m_path.constData(), MNT_DETACH);
-    }
-    bool isReadOnly() const { return m_bound; }
-
-private:
-    QByteArray m_path;
-    bool m_bound = false;
-};
 
 enum class Work
 {

@@ -6,6 +6,7 @@
 // the program when that folder can be written, in the user's data folder otherwise.
 #include "GifWriter.h"
 #include "ProgramWindow.h"
+#include "ReadOnlyFolder.h"
 #include "RootWindowImage.h"
 #include "TestGifs.h"
 #include "TestMedia.h"
@@ -21,8 +22,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <memory>
+#include <optional>
 #include <sndfile.h>
-#include <sys/mount.h>
 
 namespace {
 
@@ -111,21 +112,14 @@ void tst_hardening_BareSurroundings::startsAndWorks()
     if (mediaFolders)
         QVERIFY(QDir(program).mkdir("gif") && QDir(program).mkdir("snd"));
     // Read-only for everyone, root included: the folder bound over itself, read-only.
-    bool boundReadOnly = false;
+    std::optional<ReadOnlyFolder> readOnly;
     if (!writableFolder) {
-        const QByteArray path = QFile::encodeName(program);
-        boundReadOnly = ::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0;
-        if (boundReadOnly && ::mount(nullptr, path.constData(), nullptr,
-                                     MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
-            ::umount2(path.constData(), MNT_DETACH);
-            boundReadOnly = false;
-        }
-        if (!boundReadOnly)
+        readOnly.emplace(program);
+        if (!readOnly->isReadOnly())
             QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
     }
-    auto unbind = qScopeGuard([&] {
-        if (boundReadOnly)
-            ::umount2(QFile::encodeName(program).constData(), MNT_DETACH);
+    auto restore = qScopeGuard([&] {
+        readOnly.reset();
         QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     });
     if (!writableFolder && QFileInfo(program).isWritable())
