@@ -98,6 +98,15 @@ struct StandIn
         return result;
     }
 
+    // Rows named from `captionPattern` with their numbers, all of one path, as the list allows
+    // duplicates: rows are told apart by their captions only.
+    void addRows(int count, const QString &captionPattern = QStringLiteral("%1"))
+    {
+        for (int n = 1; n <= count; ++n)
+            FileListRows::addListRow(fileList, captionPattern.arg(n),
+                                     QStringLiteral("/g/same.gif"));
+    }
+
     void select(const Numbers &numbers)
     {
         for (int n : numbers)
@@ -129,7 +138,6 @@ private slots:
     void loadsRows();
     void loadThenSaveKeepsPaths_data();
     void loadThenSaveKeepsPaths();
-    void missingListFileIsCreatedBySave();
     void unreadableListFileIsNotEmptied();
 
     void toggleSteps();
@@ -255,17 +263,6 @@ void tst_playlist_AnimationList::loadThenSaveKeepsPaths()
     QCOMPARE(FileBytes::read(main.listPath), savedBytes);
 }
 
-void tst_playlist_AnimationList::missingListFileIsCreatedBySave()
-{
-    StandIn main(m_dir->path());
-    main.list->loadList();
-    QCOMPARE(FileListRows::rowCount(main.fileList), 0);
-    QVERIFY(!QFileInfo::exists(main.listPath));
-    QVERIFY(main.list->saveList());
-    QVERIFY(QFileInfo::exists(main.listPath));
-    QCOMPARE(QFileInfo(main.listPath).size(), 0);
-}
-
 // A file too large to be a list stands for any file that cannot be read.
 void tst_playlist_AnimationList::unreadableListFileIsNotEmptied()
 {
@@ -290,9 +287,12 @@ void tst_playlist_AnimationList::unreadableListFileIsNotEmptied()
     QCOMPARE(FileBytes::read(main.listPath), QByteArray("/g/b.gif\r\n"));
 }
 
+// With no list file yet: an empty list, and the file is first written when the list is hidden.
 void tst_playlist_AnimationList::toggleSteps()
 {
     StandIn main(m_dir->path());
+    main.list->loadList();
+    QCOMPARE(FileListRows::rowCount(main.fileList), 0);
     main.list->toggleList();
     QCOMPARE(main.events, (QStringList{"hide display", "messages, list hidden, file absent"}));
     QVERIFY(main.list->isListShown());
@@ -305,6 +305,7 @@ void tst_playlist_AnimationList::toggleSteps()
     QVERIFY(!main.list->isListShown());
     QVERIFY(!main.display->isHidden());
     QVERIFY(QFileInfo::exists(main.listPath));
+    QCOMPARE(QFileInfo(main.listPath).size(), 0);
 }
 
 void tst_playlist_AnimationList::toggleWritesOncePerTwoClicks()
@@ -370,12 +371,7 @@ void tst_playlist_AnimationList::removeSelected()
     QFETCH(Numbers, remaining);
 
     StandIn main(m_dir->path());
-    // Duplicated paths, as the list allows them; rows are told apart by their captions.
-    QStringList captions;
-    for (int n = 1; n <= count; ++n) {
-        captions << QStringLiteral("row%1").arg(n);
-        FileListRows::addListRow(main.fileList, captions.last(), QStringLiteral("/g/same.gif"));
-    }
+    main.addRows(count);
     main.list->toggleList();
     main.select(selected);
     QAbstractItemModelTester tester(main.fileList->model());
@@ -383,7 +379,7 @@ void tst_playlist_AnimationList::removeSelected()
 
     QStringList expected;
     for (int n : remaining)
-        expected << captions[n - 1];
+        expected << QString::number(n);
     QCOMPARE(main.captions(), expected);
     QVERIFY(main.fileList->selectedItems().isEmpty());
     QVERIFY(!QFileInfo::exists(main.listPath));
@@ -396,8 +392,7 @@ void tst_playlist_AnimationList::removeMixedSelections()
     for (int round = 0; round < 25; ++round) {
         StandIn main(m_dir->path());
         const int count = 1 + int(random.bounded(60));
-        for (int n = 1; n <= count; ++n)
-            FileListRows::addListRow(main.fileList, QString::number(n), QStringLiteral("/g/x"));
+        main.addRows(count);
         main.list->toggleList();
         QItemSelectionModel *selection = main.fileList->selectionModel();
         for (int step = 0, steps = int(random.bounded(8)); step < steps; ++step) {
@@ -422,9 +417,7 @@ void tst_playlist_AnimationList::removeMixedSelections()
 void tst_playlist_AnimationList::removeKeepsClickedItem()
 {
     StandIn main(m_dir->path());
-    for (int n = 1; n <= 5; ++n)
-        FileListRows::addListRow(main.fileList, QStringLiteral("row%1").arg(n),
-                                 QStringLiteral("/g/%1.gif").arg(n));
+    main.addRows(5, QStringLiteral("row%1"));
     main.list->toggleList();
 
     main.click(5);
@@ -444,8 +437,7 @@ void tst_playlist_AnimationList::removeKeepsClickedItem()
 void tst_playlist_AnimationList::removeKeepsCurrentRow()
 {
     StandIn main(m_dir->path());
-    for (int n = 1; n <= 6; ++n)
-        FileListRows::addListRow(main.fileList, QStringLiteral("row%1").arg(n), QString());
+    main.addRows(6, QStringLiteral("row%1"));
     main.list->toggleList();
 
     main.fileList->setCurrentItem(FileListRows::row(main.fileList, 5), FileListRows::CaptionColumn,
@@ -464,8 +456,7 @@ void tst_playlist_AnimationList::removeKeepsCurrentRow()
 void tst_playlist_AnimationList::selectAndUnselectAll()
 {
     StandIn main(m_dir->path());
-    for (int n = 1; n <= 4; ++n)
-        FileListRows::addListRow(main.fileList, QString::number(n), QString());
+    main.addRows(4);
     main.list->toggleList();
     main.showWindow();
 
@@ -497,8 +488,7 @@ void tst_playlist_AnimationList::selectAndUnselectAll()
 void tst_playlist_AnimationList::commandsDoNothingWhileListHidden()
 {
     StandIn main(m_dir->path());
-    for (int n = 1; n <= 3; ++n)
-        FileListRows::addListRow(main.fileList, QString::number(n), QString());
+    main.addRows(3);
     main.showWindow();
     main.select({1, 3});
     QVERIFY(!main.list->isListShown());
