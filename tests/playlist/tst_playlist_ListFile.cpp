@@ -89,8 +89,7 @@ private slots:
     void mountFaultsKeepOldFile_data();
     void mountFaultsKeepOldFile();
 
-    void locationBesideWritableProgram();
-    void locationFallsBackToDataFolder();
+    void locationBesideProgramOrInDataFolder();
     void locationReadsListLeftBesideProgram();
 };
 
@@ -315,25 +314,21 @@ void tst_playlist_ListFile::mountFaultsKeepOldFile()
     QCOMPARE(FileBytes::read(path), ListFileCodec::joinLines(manyPaths(5000)));
 }
 
-void tst_playlist_ListFile::locationBesideWritableProgram()
-{
-    QTemporaryDir program;
-    QTemporaryDir data;
-    const ListFileLocation location(program.path(), data.path());
-    QCOMPARE(location.readPath(), program.filePath(QStringLiteral("filelist.inf")));
-    QCOMPARE(location.writePath(), location.readPath());
-}
-
-void tst_playlist_ListFile::locationFallsBackToDataFolder()
+// Beside the program when its folder can be written; else in the data folder.
+void tst_playlist_ListFile::locationBesideProgramOrInDataFolder()
 {
     QTemporaryDir dir;
-    const QString notAFolder = dir.filePath(QStringLiteral("program"));
-    QVERIFY(FileBytes::write(notAFolder, "binary"));
+    const QString program = dir.filePath(QStringLiteral("program"));
     const QString data = dir.filePath(QStringLiteral("data/Quorbanex"));
+    QVERIFY(QDir().mkdir(program));
+    const ListFileLocation beside(program, data);
+    QCOMPARE(beside.readPath(), program + QStringLiteral("/filelist.inf"));
+    QCOMPARE(beside.writePath(), beside.readPath());
 
-    const ListFileLocation location(notAFolder, data);
-    QCOMPARE(location.writePath(), data + QStringLiteral("/filelist.inf"));
-    QCOMPARE(location.readPath(), location.writePath());
+    QVERIFY(QDir().rmdir(program) && FileBytes::write(program, "binary"));
+    const ListFileLocation elsewhere(program, data);
+    QCOMPARE(elsewhere.writePath(), data + QStringLiteral("/filelist.inf"));
+    QCOMPARE(elsewhere.readPath(), elsewhere.writePath());
 }
 
 void tst_playlist_ListFile::locationReadsListLeftBesideProgram()
