@@ -149,6 +149,10 @@ public:
     // Files dropped on the window: one sound file is chosen as the loudspeaker button chooses
     // it; GIF files and the GIFs of folders are appended to the list.
     void dropFiles(const QList<QUrl> &urls);
+    // Before the program ends, however it ends: rows added or removed since the list file was
+    // last written are written to it. A failed write leaves the old file and does not stop the
+    // end.
+    void keepTheList();
 
 protected:
     bool event(QEvent *event) override;
@@ -160,9 +164,6 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    // Before the program ends: rows added or removed since the list file was last written are
-    // written to it. A failed write leaves the old file and does not stop the end.
-    void keepTheList();
     void createShortcuts();
     void applyFontsAndIcon();
     void applyCursors();

@@ -16,6 +16,7 @@
 // the font database when the loop ends.
 #include "CommandLine.h"
 #include "CommonDialog.h"
+#include "EndRequests.h"
 #include "GifPrefetch.h"
 #include "SkinFonts.h"
 #include "SkinResources.h"
@@ -26,6 +27,7 @@
 #include <QDBusConnection>
 #include <QFileInfo>
 #include <cstdio>
+#include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <malloc.h>
 #include <memory>
@@ -52,6 +54,16 @@ static bool refuseBusAutolaunch()
 static void lowerThisThreadsPriority()
 {
     setpriority(PRIO_PROCESS, gettid(), 10);
+}
+
+// The window whose list is kept when Qt itself ends the program: if the connection to the
+// display breaks, Qt calls exit() from inside the event loop.
+static frmMain *windowOnExit = nullptr;
+
+static void keepTheListOnExit()
+{
+    if (windowOnExit)
+        windowOnExit->keepTheList();
 }
 
 static QStringList argumentsOf(int argc, char *argv[])
@@ -104,7 +116,16 @@ int main(int argc, char *argv[])
     pictures.join();
     if (sessionBus.joinable())
         sessionBus.join();
+    // Asked to end by a signal, the program ends as its close buttons end it.
+    EndRequests endRequests;
+    QObject::connect(&endRequests, &EndRequests::requested, window.get(), [&window] {
+        window->keepTheList();
+        QApplication::exit(0);
+    });
+    windowOnExit = window.get();
+    std::atexit(keepTheListOnExit);
     const int status = app.exec();
+    windowOnExit = nullptr;
     fontDatabase.join();
     return status;
 }

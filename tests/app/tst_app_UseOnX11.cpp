@@ -117,7 +117,9 @@ enum class Closing
     UpperButton,
     LowerButton,
     CtrlQ,
-    WindowSystem
+    WindowSystem,
+    Terminated, // SIGTERM, as the system sends when it stops
+    DisplayGone // the X server ends under the program, as when a session ends
 };
 
 } // namespace
@@ -180,6 +182,11 @@ void tst_app_UseOnX11::initTestCase()
 
 void tst_app_UseOnX11::cleanup()
 {
+    if (!m_server) { // a test ended it under the program
+        m_server = std::make_unique<XvfbServer>();
+        m_display = openDisplay(m_server->display());
+        QVERIFY(m_display);
+    }
     if (m_program && m_program->state() != QProcess::NotRunning) {
         m_program->kill();
         m_program->waitForFinished(e2eWaitMs);
@@ -328,12 +335,14 @@ void tst_app_UseOnX11::listKeptOnEveryWayOut_data()
     QTest::newRow("lower close button") << Closing::LowerButton << true;
     QTest::newRow("Ctrl+Q") << Closing::CtrlQ << true;
     QTest::newRow("window system") << Closing::WindowSystem << true;
+    QTest::newRow("terminated") << Closing::Terminated << true;
+    QTest::newRow("display gone") << Closing::DisplayGone << true;
     QTest::newRow("list file cannot be written") << Closing::LowerButton << false;
 }
 
-// With the list showing, every row is removed and a folder's GIFs are added; the program is
-// closed: the list file holds the new rows. When it cannot be written, the old file stays and
-// the program ends all the same.
+// With the list showing, every row is removed and a folder's GIFs are added; the program ends,
+// by the user, the system or the loss of its display: the list file holds the new rows. When it
+// cannot be written, the old file stays and the program ends all the same.
 void tst_app_UseOnX11::listKeptOnEveryWayOut()
 {
     QFETCH(Closing, closing);
@@ -376,10 +385,17 @@ void tst_app_UseOnX11::listKeptOnEveryWayOut()
     case Closing::WindowSystem:
         askToClose(m_display.get(), m_window);
         break;
+    case Closing::Terminated:
+        m_program->terminate();
+        break;
+    case Closing::DisplayGone:
+        m_display.reset();
+        m_server.reset();
+        break;
     }
     QVERIFY(m_program->waitForFinished(e2eWaitMs));
     QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(m_program->exitCode(), 0);
+    QCOMPARE(m_program->exitCode(), closing == Closing::DisplayGone ? 1 : 0); // 1: Qt's own end
     readOnly.reset();
     const QByteArray newList = QFile::encodeName(m_media.filePath("new/c.gif")) + "\r\n" +
                                QFile::encodeName(m_media.filePath("new/d.gif")) + "\r\n";
