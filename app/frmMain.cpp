@@ -132,7 +132,8 @@ QString arrayName(const char *name, int index)
 
 } // namespace
 
-frmMain::frmMain(const QString &animation, GifPrefetch *prefetch, QWidget *parent)
+frmMain::frmMain(const QString &animation, GifPrefetch *prefetch, const ListFileLocation &listFile,
+                 QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -181,7 +182,7 @@ frmMain::frmMain(const QString &animation, GifPrefetch *prefetch, QWidget *paren
         box.exec();
     };
     connectWindowHandling();
-    connectList();
+    connectList(listFile);
     connectSound();
     connectViewer(animation, prefetch);
 
@@ -216,11 +217,11 @@ bool frmMain::chooseFile(const QString &initDir, const QString &title, const QSt
     return true;
 }
 
-void frmMain::connectList()
+void frmMain::connectList(const ListFileLocation &listFile)
 {
     animationList = new AnimationList(
-        {playList, lblAnim, [this](bool visible) { AniGIF->setVisible(visible); }, {}},
-        ListFileLocation::forThisProgram(), this);
+        {playList, lblAnim, [this](bool visible) { AniGIF->setVisible(visible); }, {}}, listFile,
+        this);
     connect(Image11, &ImageControl::clicked, animationList, &AnimationList::toggleList);
     connect(Image12, &ImageControl::clicked, animationList, &AnimationList::addFolder);
     connect(Image13, &ImageControl::clicked, animationList, &AnimationList::removeSelected);
@@ -630,4 +631,5 @@ void frmMain::dropFiles(const QList<QUrl> &urls)
     }
     for (const QString &path : contents.animations)
         FileListRows::addListRow(FileList, DisplayName::of(path), path);
+    keepTheList();
 }

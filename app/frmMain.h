@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ListFileLocation.h"
+
 #include <QWidget>
 #include <array>
 #include <optional>
@@ -29,8 +31,10 @@ class frmMain : public QWidget
     Q_OBJECT
 public:
     // `animation` is the one named on the command line (empty for none), `prefetch` that
-    // animation being opened beside the start-up (may be null; it must outlive the window).
+    // animation being opened beside the start-up (may be null; it must outlive the window),
+    // `listFile` where the play list is kept.
     explicit frmMain(const QString &animation = QString(), GifPrefetch *prefetch = nullptr,
+                     const ListFileLocation &listFile = ListFileLocation::forThisProgram(),
                      QWidget *parent = nullptr);
     ~frmMain() override;
 
@@ -149,9 +153,9 @@ public:
     // Files dropped on the window: one sound file is chosen as the loudspeaker button chooses
     // it; GIF files and the GIFs of folders are appended to the list.
     void dropFiles(const QList<QUrl> &urls);
-    // Before the program ends, however it ends: rows added or removed since the list file was
-    // last written are written to it. A failed write leaves the old file and does not stop the
-    // end.
+    // Rows added or removed since the list file was last written are written to it: as soon as
+    // they change, and again before the program ends, however it ends. A failed write leaves the
+    // old file and does not stop the end.
     void keepTheList();
 
 protected:
@@ -169,7 +173,7 @@ private:
     void applyCursors();
     void faultInBackingStore();
     void connectWindowHandling();
-    void connectList();
+    void connectList(const ListFileLocation &listFile);
     void connectSound();
     void connectViewer(const QString &animation, GifPrefetch *prefetch);
     void createFrame();

@@ -27,7 +27,6 @@
 #include <QDBusConnection>
 #include <QFileInfo>
 #include <cstdio>
-#include <cstdlib>
 #include <fontconfig/fontconfig.h>
 #include <malloc.h>
 #include <memory>
@@ -54,16 +53,6 @@ static bool refuseBusAutolaunch()
 static void lowerThisThreadsPriority()
 {
     setpriority(PRIO_PROCESS, gettid(), 10);
-}
-
-// The window whose list is kept when Qt itself ends the program: if the connection to the
-// display breaks, Qt calls exit() from inside the event loop.
-static frmMain *windowOnExit = nullptr;
-
-static void keepTheListOnExit()
-{
-    if (windowOnExit)
-        windowOnExit->keepTheList();
 }
 
 static QStringList argumentsOf(int argc, char *argv[])
@@ -122,10 +111,7 @@ int main(int argc, char *argv[])
         window->keepTheList();
         QApplication::exit(0);
     });
-    windowOnExit = window.get();
-    std::atexit(keepTheListOnExit);
     const int status = app.exec();
-    windowOnExit = nullptr;
     fontDatabase.join();
     return status;
 }

@@ -139,6 +139,7 @@ void AnimationList::removeSelected()
         list->setCurrentItem(newCurrent, 0, QItemSelectionModel::NoUpdate);
     if (newTop)
         list->scrollToItem(newTop, QAbstractItemView::PositionAtTop);
+    saveChangedList();
 }
 
 void AnimationList::addFolder()
@@ -155,6 +156,7 @@ void AnimationList::addFolder()
         else
             dialog.exec();
     }
+    saveChangedList();
     emit folderDialogClosed();
 }
 

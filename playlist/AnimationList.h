@@ -67,7 +67,8 @@ public slots:
     // The list view's item click: names the row in lblAnim (the play list keeps it as the
     // clicked row).
     void rowClicked(QTreeWidgetItem *item);
-    // The editing commands; each does nothing while the list is hidden.
+    // The editing commands; each does nothing while the list is hidden. Rows added or removed
+    // are written to the list file at once, so that no way the program may end loses them.
     // Add to list: runs the folder import dialog modally, then reports folderDialogClosed.
     void addFolder();
     void removeSelected();

@@ -116,7 +116,9 @@ void tst_app_DesktopUse::initTestCase()
 
 void tst_app_DesktopUse::init()
 {
-    form = std::make_unique<frmMain>();
+    const QString listFolder = dir.filePath(QStringLiteral("list"));
+    QVERIFY(QDir(listFolder).removeRecursively() && QDir().mkpath(listFolder));
+    form = std::make_unique<frmMain>(QString(), nullptr, ListFileLocation(listFolder, listFolder));
     calls.clear();
     chosen.clear();
     form->endProgram = [this] { calls << "end"; };
@@ -348,13 +350,11 @@ void tst_app_DesktopUse::droppedFilesSorted()
 }
 
 // The rows come after those already there, each with its caption, size and full path, and
-// nothing else on the window changes; the list file is left as it was.
+// nothing else on the window changes; the list file holds them at once.
 void tst_app_DesktopUse::dropAppendsAnimationsToTheList()
 {
     addRows(1);
     const QString base = dir.filePath(QStringLiteral("files"));
-    const QString listFile = QDir(QCoreApplication::applicationDirPath()).filePath("filelist.inf");
-    const QDateTime listFileTime = QFileInfo(listFile).lastModified();
     const QString animLabel = form->lblAnim->text();
 
     drop(urlsOf(base, {"a", "10.gif"}));
@@ -370,7 +370,10 @@ void tst_app_DesktopUse::dropAppendsAnimationsToTheList()
     }
     QVERIFY(form->FileList->isHidden());
     QCOMPARE(form->lblAnim->text(), animLabel);
-    QCOMPARE(QFileInfo(listFile).lastModified(), listFileTime);
+    QFile listFile(dir.filePath(QStringLiteral("list/filelist.inf")));
+    QVERIFY(listFile.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(listFile.readAll()),
+             (QStringList{dir.filePath(QStringLiteral("row1.gif"))} + paths).join("\r\n") + "\r\n");
     QVERIFY(!form->Timer1->isActive());
 }
 

@@ -352,6 +352,12 @@ void tst_app_UseOnX11::listKeptOnEveryWayOut()
                                QFile::encodeName(m_media.filePath("old/b.gif")) + "\r\n";
     QVERIFY(writeFile(m_folder->listFile(), oldList));
     QVERIFY(start({}, m_media.filePath("new")));
+    std::unique_ptr<ReadOnlyFolder> readOnly;
+    if (!writable) {
+        readOnly = std::make_unique<ReadOnlyFolder>(QFileInfo(m_folder->listFile()).path());
+        if (!readOnly->isReadOnly())
+            QSKIP("cannot make a folder read-only here");
+    }
 
     QVERIFY(click(listButton));
     QTRY_VERIFY_WITH_TIMEOUT(rowsShow(), e2eWaitMs);
@@ -365,12 +371,6 @@ void tst_app_UseOnX11::listKeptOnEveryWayOut()
     QTRY_COMPARE_WITH_TIMEOUT(dialog(), 0ul, e2eWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(rowsShow(), e2eWaitMs);
 
-    std::unique_ptr<ReadOnlyFolder> readOnly;
-    if (!writable) {
-        readOnly = std::make_unique<ReadOnlyFolder>(QFileInfo(m_folder->listFile()).path());
-        if (!readOnly->isReadOnly())
-            QSKIP("cannot make a folder read-only here");
-    }
     switch (closing) {
     case Closing::UpperButton:
         QVERIFY(click(upperClose));
