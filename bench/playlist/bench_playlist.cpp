@@ -65,11 +65,12 @@ int main(int argc, char **argv)
     std::printf("%d rows, files in %s\n", rowCount, qPrintable(gifs));
     report("(making the files)", made);
     ::sync(); // so that writing them back does not weigh on the figures below
-    {
+    const auto writeListFile = [&] {
         QFile list(dir.filePath(QStringLiteral("filelist.inf")));
-        if (!list.open(QIODevice::WriteOnly) || list.write(ListFileCodec::joinLines(lines)) < 0)
-            return 1;
-    }
+        return list.open(QIODevice::WriteOnly) && list.write(ListFileCodec::joinLines(lines)) >= 0;
+    };
+    if (!writeListFile())
+        return 1;
 
     QWidget window;
     window.resize(486, 324);
@@ -95,6 +96,9 @@ int main(int argc, char **argv)
            timeMs([&] { list.removeSelected(); }));
     std::printf("rows left: %d\n", FileListRows::rowCount(fileList));
 
+    // The removal above has written the emptied list; the full one is put back.
+    if (!writeListFile())
+        return 1;
     list.loadList();
     QCoreApplication::processEvents();
     // One selection of 50,000 ranges, as ctrl-clicks leave it (made in one go: selecting row by
