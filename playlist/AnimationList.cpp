@@ -30,9 +30,19 @@ void AnimationList::loadList()
 
 bool AnimationList::saveList()
 {
+    return m_fileList && writeLines(FileListRows::fileLines(m_fileList));
+}
+
+bool AnimationList::saveChangedList()
+{
     if (!m_fileList)
-        return false;
+        return true;
     const QList<QByteArray> lines = FileListRows::fileLines(m_fileList);
+    return lines == m_fileLines || writeLines(lines);
+}
+
+bool AnimationList::writeLines(const QList<QByteArray> &lines)
+{
     if (m_listFileUnreadable && lines.isEmpty())
         return false;
     if (!ListFile::write(m_location.writePath(), lines))
@@ -40,13 +50,6 @@ bool AnimationList::saveList()
     m_listFileUnreadable = false;
     m_fileLines = lines;
     return true;
-}
-
-bool AnimationList::saveChangedList()
-{
-    if (!m_fileList || FileListRows::fileLines(m_fileList) == m_fileLines)
-        return true;
-    return saveList();
 }
 
 bool AnimationList::isListShown() const

@@ -81,6 +81,8 @@ signals:
     void folderDialogClosed();
 
 private:
+    // Writes `lines` as the list file, unless they would empty an unreadable one.
+    bool writeLines(const QList<QByteArray> &lines);
     void letMessagesRun();
     void setDisplayVisible(bool visible);
 
