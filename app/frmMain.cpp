@@ -526,6 +526,10 @@ void frmMain::createLabels()
         else
             Label2[place.index] = label;
     }
+    for (const QList<SkinLabel *> &counter :
+         {QList<SkinLabel *>{lb1, Label1, lb2}, QList<SkinLabel *>{Label3, Label5, Label4}})
+        for (SkinLabel *label : counter)
+            label->fitTogether(counter, &SkinFonts::terminalToFit);
 }
 
 void frmMain::createMenu()

@@ -3,10 +3,11 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QSet>
 
-QString SkinFonts::terminusFile()
+QString SkinFonts::terminusFile(int pixelSize)
 {
-    return QStringLiteral("/usr/share/fonts/X11/misc/ter-u18b_iso-8859-1.pcf.gz");
+    return QStringLiteral("/usr/share/fonts/X11/misc/ter-u%1b_iso-8859-1.pcf.gz").arg(pixelSize);
 }
 
 // Font engines are kept per thread, but the font files they open are shared: measuring each font
@@ -30,6 +31,26 @@ QFont SkinFonts::terminal()
     font.setPixelSize(18);
     font.setBold(true);
     font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+// Terminus comes in fixed cells: 10 pixels wide at 18, 8 at 16 and 6 at 12, so that four digits
+// still fit the counters' 25-pixel boxes. DejaVu Sans Mono scales to any size.
+QFont SkinFonts::terminalToFit(const QString &text, int width)
+{
+    QFont font = terminal();
+    const bool terminus = QFile::exists(terminusFile());
+    const QList<int> smaller =
+        terminus ? QList<int>{16, 12} : QList<int>{16, 14, 13, 12, 11, 10, 9, 8};
+    static QSet<int> loaded; // asked for by painting only, on the GUI thread
+    auto fits = [&] { return QFontMetrics(font).horizontalAdvance(text) <= width; };
+    for (auto size = smaller.cbegin(); size != smaller.cend() && !fits(); ++size) {
+        if (terminus && !loaded.contains(*size)) {
+            loaded.insert(*size);
+            QFontDatabase::addApplicationFont(terminusFile(*size));
+        }
+        font.setPixelSize(*size);
+    }
     return font;
 }
 

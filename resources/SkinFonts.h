@@ -9,6 +9,10 @@ public:
     // The counters' bold fixed-pitch font: Terminus Bold where installed, else DejaVu Sans Mono
     // Bold.
     static QFont terminal();
+    // The largest cut of the counters' font in which `text` fits `width` pixels (the smallest
+    // one when none does): a frame total of three or four digits is drawn in a smaller cut of
+    // Terminus rather than cut off at its box. Smaller cuts are loaded when first asked for.
+    static QFont terminalToFit(const QString &text, int width);
     // The window's default font, used by the small captions.
     static QFont windowDefault();
     // The list's font: bold, Cyrillic-capable.
@@ -19,7 +23,8 @@ public:
     // window.
     static void preload();
 
-    // Where the Terminus bitmap font is looked for (fontconfig does not offer bitmap fonts). The
-    // Latin-1 cut holds the digits the counters need and loads far faster than the full one.
-    static QString terminusFile();
+    // Where the Terminus bitmap font of a pixel size is looked for (fontconfig does not offer
+    // bitmap fonts). The Latin-1 cut holds the digits the counters need and loads far faster than
+    // the full one.
+    static QString terminusFile(int pixelSize = 18);
 };

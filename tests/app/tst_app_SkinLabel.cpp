@@ -10,13 +10,16 @@
 #include <QTest>
 
 // A counter drawn from its cached glyphs looks exactly like the same text laid out afresh by
-// QLabel, whatever it showed before (the glyph places are learnt per shape of text).
+// QLabel, whatever it showed before (the glyph places are learnt per shape of text). A frame
+// total too wide for its box shrinks with the colon and the current frame, and stays whole.
 class tst_app_SkinLabel : public QObject
 {
     Q_OBJECT
 private slots:
     void countersDrawLikeFreshLabels_data();
     void countersDrawLikeFreshLabels();
+    void wideCountersShrinkTogether_data();
+    void wideCountersShrinkTogether();
 };
 
 namespace {
@@ -75,6 +78,61 @@ void tst_app_SkinLabel::countersDrawLikeFreshLabels()
         QLabel fresh(text);
         setUp(fresh, font, Qt::Alignment(alignment));
         QCOMPARE(rendered(counter), rendered(fresh));
+    }
+}
+
+void tst_app_SkinLabel::wideCountersShrinkTogether_data()
+{
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("two digits") << "07"
+                                << "05";
+    QTest::newRow("three") << "200"
+                           << "49";
+    QTest::newRow("four") << "2000"
+                          << "1999";
+    QTest::newRow("four, then two") << "2000|12"
+                                    << "1234|03";
+}
+
+// Each counter is rendered on its own; its ink must not reach both sides of its box (a centred
+// text cut off there does) nor run into the colon's, and the total and the frame share a height.
+void tst_app_SkinLabel::wideCountersShrinkTogether()
+{
+    QFETCH(QString, total);
+    QFETCH(QString, shown);
+    QWidget panel;
+    const QPoint origin = SkinLayout::frameColon.topLeft();
+    SkinLabel totalLabel("00", &panel), colonLabel(":", &panel), shownLabel("00", &panel);
+    const QList<SkinLabel *> counter{&totalLabel, &colonLabel, &shownLabel};
+    const QRect places[] = {SkinLayout::frameTotal, SkinLayout::frameColon, SkinLayout::frameShown};
+    for (int i = 0; i < 3; ++i) {
+        setUp(*counter[i], SkinFonts::terminal(), Qt::AlignHCenter | Qt::AlignTop);
+        counter[i]->move(places[i].topLeft() - origin);
+        counter[i]->fitTogether(counter, &SkinFonts::terminalToFit);
+    }
+    totalLabel.setText(total.section('|', 0, 0));
+    shownLabel.setText(shown.section('|', 0, 0));
+    rendered(totalLabel);
+    totalLabel.setText(total.section('|', -1));
+    shownLabel.setText(shown.section('|', -1));
+    QRect ink[3];
+    for (int i = 0; i < 3; ++i) {
+        const QImage image = rendered(*counter[i]);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGreen(image.pixel(x, y)) > 80)
+                    ink[i] |= QRect(x, y, 1, 1);
+        QVERIFY2(ink[i].left() > 0 || ink[i].right() < image.width() - 1,
+                 qPrintable(counter[i]->text()));
+        ink[i].translate(counter[i]->pos());
+    }
+    QVERIFY(ink[0].right() < ink[1].left() && ink[1].right() < ink[2].left());
+    QCOMPARE(ink[0].height(), ink[2].height());
+    if (totalLabel.text().size() == 2) {
+        QLabel fresh(totalLabel.text());
+        setUp(fresh, SkinFonts::terminal(), Qt::AlignHCenter | Qt::AlignTop);
+        QCOMPARE(rendered(totalLabel), rendered(fresh));
     }
 }
 
