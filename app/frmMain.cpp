@@ -567,6 +567,18 @@ void frmMain::createShortcuts()
     auto *space = new QShortcut(QKeySequence(Qt::Key_Space), this);
     connect(space, &QShortcut::activated, this,
             [this] { (AniGIF->isPlaying() ? Image7 : Image4)->clickFromKeyboard(); });
+    // Enter plays the list's current row, as a click and a double click on it would.
+    for (const QKeySequence &key :
+         {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter | Qt::KeypadModifier)}) {
+        auto *enter = new QShortcut(key, this);
+        connect(enter, &QShortcut::activated, this, [this] {
+            QTreeWidgetItem *row = FileList->currentItem();
+            if (!FileList->isVisible() || !row)
+                return;
+            emit FileList->itemClicked(row, 0);
+            emit FileList->itemDoubleClicked(row, 0);
+        });
+    }
 }
 
 bool frmMain::event(QEvent *event)

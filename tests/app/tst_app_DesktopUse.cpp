@@ -69,6 +69,7 @@ private slots:
     void keysClickTheirButtons();
     void spacePlaysAndPauses();
     void listKeys();
+    void enterPlaysTheCurrentRow();
 
     void naturalOrder();
     void droppedFilesSorted_data();
@@ -286,6 +287,29 @@ void tst_app_DesktopUse::listKeys()
     form->Image12->clickFromKeyboard();
     QCOMPARE(opened, QStringLiteral("FolderImportDialog"));
     QCOMPARE(FileListRows::rowCount(form->FileList), 1);
+}
+
+void tst_app_DesktopUse::enterPlaysTheCurrentRow()
+{
+    for (const char *name : {"2", "10"})
+        FileListRows::addListRow(form->FileList, QLatin1String(name),
+                                 dir.filePath(QStringLiteral("files/%1.gif").arg(name)));
+    QTest::keyClick(form.get(), Qt::Key_Return); // neither list nor display shows: nothing
+    QVERIFY(form->AniGIF->isHidden());
+    QTest::keyClick(form.get(), Qt::Key_L);
+    form->FileList->setFocus();
+    QTest::keyClick(form->FileList, Qt::Key_Down);
+    QTest::keyClick(form->FileList, Qt::Key_Down);
+    QCOMPARE(form->FileList->currentItem()->text(0), QStringLiteral("10"));
+    QTest::keyClick(form->FileList, Qt::Key_Return);
+    QVERIFY(form->FileList->isHidden());
+    QTRY_VERIFY(form->AniGIF->isVisible());
+    QCOMPARE(form->lblAnim->text(), QStringLiteral("anim: 10"));
+    QVERIFY(form->AniGIF->isPlaying());
+    const int frame = form->AniGIF->Frame();
+    QTest::keyClick(form.get(), Qt::Key_Enter, Qt::KeypadModifier); // the list is hidden
+    QVERIFY(form->FileList->isHidden());
+    QCOMPARE(form->AniGIF->Frame(), frame);
 }
 
 void tst_app_DesktopUse::naturalOrder()
