@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QtEndian>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <gif_lib.h>
@@ -28,16 +29,21 @@ int readSource(GifFileType *gif, GifByteType *buffer, int length)
     return count;
 }
 
-// Reads `count` bytes of the file from `offset` on; false when the file gives fewer.
-bool readFully(int fd, uchar *into, qint64 count, qint64 offset)
+// Reads `count` bytes of the file from `offset` on. Where the file gives fewer (it was cut short
+// since it was opened, or cannot be read) the rest reads as zeros, which end any chain of
+// sub-blocks: the mapping is never read in their place, as past the file's end it faults.
+void readOrZero(int fd, uchar *into, qint64 count, qint64 offset)
 {
-    for (qint64 got = 0; got < count;) {
+    qint64 got = 0;
+    while (got < count) {
         const ssize_t n = pread(fd, into + got, size_t(count - got), off_t(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0)
-            return false;
+            break;
         got += n;
     }
-    return true;
+    std::fill(into + got, into + count, uchar(0));
 }
 
 // Row of the frame that the r-th row of an interlaced stream fills: every 8th row from 0,
@@ -63,15 +69,11 @@ int interlacedRow(int r, int height)
 
 GifFile::GifFile() : m_fastLzw(std::make_unique<GifFastLzw>()) {}
 
-// When the file cannot be read, the mapping is read instead, as readSpan() does.
 const uchar *GifFile::Source::fill(qint64 offset, qint64 count)
 {
     const qint64 wanted = std::min(std::max(count, kReadAheadBytes), size - offset);
     window.resize(size_t(wanted));
-    if (!readFully(fd, window.data(), wanted, offset)) {
-        window.clear();
-        return data + offset;
-    }
+    readOrZero(fd, window.data(), wanted, offset);
     windowBase = offset;
     return window.data();
 }
@@ -368,27 +370,29 @@ void GifFile::releaseRange(qint64 from, qint64 to)
 
 GifFile::Span GifFile::readSpan(qint64 offset, qint64 count, std::vector<uchar> &buffer)
 {
-    const Span mapped{m_source.data, m_source.size, 0};
     if (m_source.fd < 0 || count <= 0)
-        return mapped;
+        return Span{m_source.data, m_source.size, 0};
     buffer.resize(size_t(count));
-    if (!readFully(m_source.fd, buffer.data(), count, offset))
-        return mapped;
+    readOrZero(m_source.fd, buffer.data(), count, offset);
     return Span{buffer.data(), count, offset};
 }
 
 // A frame's bytes: its descriptor, its own colour table and its data, up to the next frame.
+// Large frames are read in place, up to the file's present end: a file cut short since it was
+// opened shows its frames as far as they now go.
 GifFile::Span GifFile::frameSpan(int index)
 {
     const size_t next = size_t(index) + 1;
     const qint64 begin = m_frames[size_t(index)].descriptorOffset;
     const qint64 end = next < m_frames.size() ? m_frames[next].descriptorOffset : m_source.size;
-    const Span mapped{m_source.data, m_source.size, 0};
-    if (end - begin > kCopiedFrameBytes || m_source.fd < 0)
-        return mapped;
+    if (m_source.fd < 0)
+        return Span{m_source.data, m_source.size, 0};
+    if (end - begin > kCopiedFrameBytes) {
+        struct stat info = {};
+        const qint64 present = fstat(m_source.fd, &info) == 0 ? qint64(info.st_size) : 0;
+        return Span{m_source.data, std::min(m_source.size, present), 0};
+    }
     m_source.at(begin, end - begin);
-    if (m_source.window.empty()) // the file could not be read
-        return mapped;
     return Span{m_source.window.data(), qint64(m_source.window.size()), m_source.windowBase};
 }
 

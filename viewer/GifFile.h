@@ -117,8 +117,8 @@ private:
     bool scanExtension();
     qint64 skipSubBlocks(qint64 pos, bool &truncated);
     void dropSavedImages();
-    // The bytes of the file from `offset` on, `count` of them when they can be read; the
-    // mapping itself for the head, for data not from a file, or when reading fails.
+    // `count` bytes of the file from `offset` on, read by copy (zeros where the file gives
+    // fewer); for data not from a file, the data itself.
     struct Span
     {
         const uchar *data = nullptr;

@@ -29,6 +29,8 @@ private slots:
     void mappedFileStaysWithinItsShare();
     void fileShowsWhatItsBytesShow_data();
     void fileShowsWhatItsBytesShow();
+    void fileCutShortWhileShown_data();
+    void fileCutShortWhileShown();
     void refusesHostileCanvas_data();
     void refusesHostileCanvas();
     void hostileAnimations_data();
@@ -413,6 +415,38 @@ void tst_viewer_GifDecoder::fileShowsWhatItsBytesShow()
             fromBytes.showFrame(i);
             QVERIFY2(fromFile.canvas() == fromBytes.canvas(),
                      qPrintable(QString("pass %1, frame %2").arg(pass).arg(i)));
+        }
+    }
+}
+
+void tst_viewer_GifDecoder::fileCutShortWhileShown_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("frames read by copy") << TestGifs::mixedAnimation(QSize(300, 200), 60, 5);
+    QTest::newRow("frames read in place") << TestGifs::plainAnimation(QSize(900, 700), 4, true);
+}
+
+// A file saved over in place while it is shown: the frames still whole show as before, the
+// rest as far as their data now goes, and nothing is read past the file's new end (where the
+// mapping would fault), down to an empty file.
+void tst_viewer_GifDecoder::fileCutShortWhileShown()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = TestGifs::writeFile(dir.filePath("a.gif"), bytes);
+    GifDecoder gif(0, 0);
+    QVERIFY(gif.loadFile(path));
+    QList<QImage> before;
+    for (int i = 0; i < gif.frameCount(); ++i) {
+        gif.showFrame(i);
+        before << gif.canvas().copy();
+    }
+    for (const qint64 kept : {bytes.size() / 2, qint64(0)}) {
+        QVERIFY(QFile::resize(path, kept));
+        for (int i = 0; i < gif.frameCount(); ++i) {
+            gif.showFrame(i);
+            if (kept > 0 && i < gif.frameCount() / 3)
+                QVERIFY2(gif.canvas() == before[i], qPrintable(QString::number(i)));
         }
     }
 }
