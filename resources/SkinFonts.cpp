@@ -3,7 +3,10 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QSet>
+
+namespace {
+constexpr int kSmallerTerminusCuts[] = {16, 12};
+}
 
 QString SkinFonts::terminusFile(int pixelSize)
 {
@@ -21,9 +24,14 @@ void SkinFonts::preload()
 
 QFont SkinFonts::terminal()
 {
+    // The smaller cuts are registered with the first: registered later, a font makes the font
+    // database be read again, which costs a millisecond or two in the middle of a paint.
     static const QString family = [] {
         const int id =
             QFile::exists(terminusFile()) ? QFontDatabase::addApplicationFont(terminusFile()) : -1;
+        if (id >= 0)
+            for (const int size : kSmallerTerminusCuts)
+                QFontDatabase::addApplicationFont(terminusFile(size));
         const QStringList families = QFontDatabase::applicationFontFamilies(id);
         return families.isEmpty() ? QStringLiteral("DejaVu Sans Mono") : families.constFirst();
     }();
@@ -39,18 +47,13 @@ QFont SkinFonts::terminal()
 QFont SkinFonts::terminalToFit(const QString &text, int width)
 {
     QFont font = terminal();
-    const bool terminus = QFile::exists(terminusFile());
     const QList<int> smaller =
-        terminus ? QList<int>{16, 12} : QList<int>{16, 14, 13, 12, 11, 10, 9, 8};
-    static QSet<int> loaded; // asked for by painting only, on the GUI thread
-    auto fits = [&] { return QFontMetrics(font).horizontalAdvance(text) <= width; };
-    for (auto size = smaller.cbegin(); size != smaller.cend() && !fits(); ++size) {
-        if (terminus && !loaded.contains(*size)) {
-            loaded.insert(*size);
-            QFontDatabase::addApplicationFont(terminusFile(*size));
-        }
+        QFile::exists(terminusFile())
+            ? QList<int>(std::begin(kSmallerTerminusCuts), std::end(kSmallerTerminusCuts))
+            : QList<int>{16, 14, 13, 12, 11, 10, 9, 8};
+    for (auto size = smaller.cbegin();
+         size != smaller.cend() && QFontMetrics(font).horizontalAdvance(text) > width; ++size)
         font.setPixelSize(*size);
-    }
     return font;
 }
 

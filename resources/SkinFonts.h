@@ -11,7 +11,7 @@ public:
     static QFont terminal();
     // The largest cut of the counters' font in which `text` fits `width` pixels (the smallest
     // one when none does): a frame total of three or four digits is drawn in a smaller cut of
-    // Terminus rather than cut off at its box. Smaller cuts are loaded when first asked for.
+    // Terminus rather than cut off at its box.
     static QFont terminalToFit(const QString &text, int width);
     // The window's default font, used by the small captions.
     static QFont windowDefault();
