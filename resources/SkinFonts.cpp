@@ -43,17 +43,23 @@ QFont SkinFonts::terminal()
 }
 
 // Terminus comes in fixed cells: 10 pixels wide at 18, 8 at 16 and 6 at 12, so that four digits
-// still fit the counters' 25-pixel boxes. DejaVu Sans Mono scales to any size.
+// still fit the counters' 25-pixel boxes. Past its smallest cut (five digits), and where it is
+// not installed, DejaVu Sans Mono is made as small as the text needs.
 QFont SkinFonts::terminalToFit(const QString &text, int width)
 {
     QFont font = terminal();
-    const QList<int> smaller =
-        QFile::exists(terminusFile())
-            ? QList<int>(std::begin(kSmallerTerminusCuts), std::end(kSmallerTerminusCuts))
-            : QList<int>{16, 14, 13, 12, 11, 10, 9, 8};
-    for (auto size = smaller.cbegin();
-         size != smaller.cend() && QFontMetrics(font).horizontalAdvance(text) > width; ++size)
-        font.setPixelSize(*size);
+    auto fits = [&] { return QFontMetrics(font).horizontalAdvance(text) <= width; };
+    int scaledSize = font.pixelSize() - 1;
+    if (QFile::exists(terminusFile())) {
+        for (auto size = std::begin(kSmallerTerminusCuts);
+             size != std::end(kSmallerTerminusCuts) && !fits(); ++size)
+            font.setPixelSize(*size);
+        scaledSize = font.pixelSize() - 1;
+    }
+    for (; scaledSize >= 8 && !fits(); --scaledSize) {
+        font.setFamily(QStringLiteral("DejaVu Sans Mono"));
+        font.setPixelSize(scaledSize);
+    }
     return font;
 }
 

@@ -85,14 +85,13 @@ void tst_app_SkinLabel::wideCountersShrinkTogether_data()
 {
     QTest::addColumn<QString>("total");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("two digits") << "07"
-                                << "05";
-    QTest::newRow("three") << "200"
-                           << "49";
-    QTest::newRow("four") << "2000"
-                          << "1999";
-    QTest::newRow("four, then two") << "2000|12"
-                                    << "1234|03";
+    const char *const rows[][3] = {{"two digits", "07", "05"},
+                                   {"three", "200", "49"},
+                                   {"four", "2000", "1999"},
+                                   {"five", "32767", "12345"},
+                                   {"four, then two", "2000|12", "1234|03"}};
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QString::fromLatin1(row[1]) << QString::fromLatin1(row[2]);
 }
 
 // Each counter is rendered on its own; its ink must not reach both sides of its box (a centred
