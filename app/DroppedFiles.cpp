@@ -1,5 +1,6 @@
 #include "DroppedFiles.h"
 
+#include "ListFileCodec.h"
 #include "NaturalOrder.h"
 
 #include <QDir>
@@ -49,7 +50,8 @@ bool DroppedFiles::mayAccept(const QList<QUrl> &urls)
 }
 
 // Files and the GIFs of folders are gathered first and then put in natural order as one
-// list, compared by their full paths, so that the files of one folder stay together.
+// list, compared by their full paths, so that the files of one folder stay together. Paths the
+// list file cannot keep are left out.
 DroppedFiles::Contents DroppedFiles::sort(const QList<QUrl> &urls)
 {
     Contents contents;
@@ -69,6 +71,7 @@ DroppedFiles::Contents DroppedFiles::sort(const QList<QUrl> &urls)
                     contents.animations.append(folder.filePath(name));
         }
     }
+    contents.animations.removeIf([](const QString &p) { return !ListFileCodec::canKeep(p); });
     NaturalOrder::sort(contents.animations);
     contents.animations.removeDuplicates();
     return contents;

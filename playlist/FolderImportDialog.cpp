@@ -2,6 +2,7 @@
 
 #include "DisplayName.h"
 #include "FolderTreeModel.h"
+#include "ListFileCodec.h"
 #include "NaturalOrder.h"
 
 #include <QComboBox>
@@ -232,11 +233,13 @@ void FolderImportDialog::revealOpenFolder()
 }
 
 // The GIFs in natural order ("2.gif" before "10.gif"), as file managers list them and as
-// dropped files are added.
+// dropped files are added; those whose paths the list file cannot keep are left out.
 void FolderImportDialog::setFilePath(const QString &path)
 {
     m_filePath = path;
     QStringList names = QDir(path).entryList({QStringLiteral("*.gif")}, QDir::Files);
+    names.removeIf(
+        [&path](const QString &name) { return !ListFileCodec::canKeep(path + u'/' + name); });
     NaturalOrder::sort(names);
     m_file1->clear();
     m_file1->addItems(names);

@@ -17,6 +17,10 @@ public:
     // Every line followed by CR LF; no lines give no bytes.
     static QByteArray joinLines(const QList<QByteArray> &lines);
 
+    // A path holding a CR cannot be kept in the file: it would end its line early, and the rest
+    // would come back as a row of its own.
+    static bool canKeep(const QString &path) { return !path.contains(u'\r'); }
+
     static QString decodePath(QByteArrayView line);
     static QByteArray encodePath(const QString &path);
 };

@@ -102,8 +102,9 @@ void tst_app_DesktopUse::initTestCase()
     qputenv("SDL_AUDIODRIVER", "dummy");
 
     const QString files = dir.filePath(QStringLiteral("files"));
-    for (const char *name : {"10.gif", "2.gif", "1.GIF", "a/3.gif", "a/20.gif", "a/100.gif",
-                             "a/deeper/4.gif", "a/notes.txt"})
+    for (const char *name :
+         {"10.gif", "2.gif", "1.GIF", "a/3.gif", "a/20.gif", "a/100.gif", "a/deeper/4.gif",
+          "a/notes.txt", "b/ok.gif", "b/cr\rname.gif", "b/lf\nname.gif"})
         writeFile(QDir(files).filePath(QLatin1String(name)), smallAnimation());
     writeFile(QDir(files).filePath(QStringLiteral("readme.txt")), "text");
     QVERIFY(QDir().mkpath(QDir(files).filePath(QStringLiteral("folder.gif"))));
@@ -348,6 +349,8 @@ void tst_app_DesktopUse::droppedFilesSorted_data()
     QTest::newRow("files and a folder together")
         << QStringList{"a", "2.gif", "readme.txt"}
         << QStringList{"2.gif", "a/3.gif", "a/20.gif", "a/100.gif"} << "";
+    QTest::newRow("names the list file cannot keep")
+        << QStringList{"b", "b/cr\rname.gif"} << QStringList{"b/lf\nname.gif", "b/ok.gif"} << "";
     QTest::newRow("the same file twice")
         << QStringList{"2.gif", "2.gif"} << QStringList{"2.gif"} << "";
     QTest::newRow("one sound") << QStringList{"tone.wav"} << QStringList{} << "tone.wav";
