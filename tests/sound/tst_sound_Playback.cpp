@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QtEndian>
 #include <cmath>
 #include <sndfile.h>
 
@@ -126,8 +127,7 @@ std::optional<std::int64_t> tst_sound_Playback::factCount(const QString &path)
     const qsizetype at = d.indexOf("fact");
     if (at < 0 || at + 12 > d.size())
         return std::nullopt;
-    const auto b = [&](qsizetype i) { return std::int64_t(std::uint8_t(d[at + 8 + i])); };
-    return b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24;
+    return qFromLittleEndian<quint32>(d.constData() + at + 8);
 }
 
 void tst_sound_Playback::initTestCase()
@@ -181,9 +181,7 @@ void tst_sound_Playback::playsToTheEnd_data()
         const QString path = mediaPath("ima-adpcm-exact-fact.wav");
         QVERIFY(TestMedia::writeTone(path, SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 22050, 1, 13001));
         QByteArray d = readFile(path);
-        const qsizetype at = d.indexOf("fact") + 8;
-        for (int i = 0; i < 4; ++i)
-            d[at + i] = char((13001 >> (8 * i)) & 0xff);
+        qToLittleEndian<quint32>(13001, d.data() + d.indexOf("fact") + 8);
         QVERIFY(writeFile(path, d));
         QTest::newRow("ima-adpcm-exact-fact") << path << ms(13001, 22050);
     }
