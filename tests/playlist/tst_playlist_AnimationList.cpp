@@ -224,40 +224,34 @@ void tst_playlist_AnimationList::loadsRows()
     QCOMPARE(FileBytes::read(main.listPath), fileBytes);
 }
 
-// The line-end cases are the codec's; here the rows must give back what was read.
+// The line-end cases are the codec's; here the rows must give back what was read, with a line
+// end after a last line that had none.
 void tst_playlist_AnimationList::loadThenSaveKeepsPaths_data()
 {
     QTest::addColumn<QByteArray>("fileBytes");
-    QTest::addColumn<QByteArray>("savedBytes");
 
-    QTest::newRow("order and duplicates") << QByteArray("/g/b.gif\r\n/g/a.gif\r\n/g/b.gif\r\n")
-                                          << QByteArray("/g/b.gif\r\n/g/a.gif\r\n/g/b.gif\r\n");
-    QTest::newRow("lone LF kept, last line end added")
-        << QByteArray("/g/a\nb.gif\r\n/g/c.gif") << QByteArray("/g/a\nb.gif\r\n/g/c.gif\r\n");
-    QTest::newRow("UTF-8 name") << QByteArray("/\xD0\xB3/\xE7\x8C\xAB.gif\r\n")
-                                << QByteArray("/\xD0\xB3/\xE7\x8C\xAB.gif\r\n");
-    QTest::newRow("bytes that are not UTF-8") << QByteArray("/g/caf\xE9.gif\r\n/g/\xFF\r\n")
-                                              << QByteArray("/g/caf\xE9.gif\r\n/g/\xFF\r\n");
+    QTest::newRow("order and duplicates") << QByteArray("/g/b.gif\r\n/g/a.gif\r\n/g/b.gif\r\n");
+    QTest::newRow("lone LF kept, last line end added") << QByteArray("/g/a\nb.gif\r\n/g/c.gif");
+    QTest::newRow("UTF-8 name") << QByteArray("/\xD0\xB3/\xE7\x8C\xAB.gif\r\n");
+    QTest::newRow("bytes that are not UTF-8") << QByteArray("/g/caf\xE9.gif\r\n/g/\xFF\r\n");
     // Hostile files: every byte comes back, and nothing about them stops the list from loading.
-    const QByteArray nul("/g/a\0b.gif\r\n\0\r\n/g/c.gif\r\n", 25);
-    QTest::newRow("NUL bytes") << nul << nul;
-    const QByteArray megabyteLine = "/g/" + QByteArray(1 << 20, 'x') + ".gif\r\n/g/b.gif\r\n";
-    QTest::newRow("a line of 1 MB") << megabyteLine << megabyteLine;
+    QTest::newRow("NUL bytes") << QByteArray("/g/a\0b.gif\r\n\0\r\n/g/c.gif\r\n", 25);
+    QTest::newRow("a line of 1 MB") << "/g/" + QByteArray(1 << 20, 'x') + ".gif\r\n/g/b.gif\r\n";
     QByteArray manyLines;
     for (int i = 0; i < 100000; ++i)
         manyLines += "/g/" + QByteArray::number(i) + ".gif\r\n";
-    QTest::newRow("100,000 lines") << manyLines << manyLines;
+    QTest::newRow("100,000 lines") << manyLines;
 }
 
 void tst_playlist_AnimationList::loadThenSaveKeepsPaths()
 {
     QFETCH(QByteArray, fileBytes);
-    QFETCH(QByteArray, savedBytes);
     StandIn main(m_dir->path());
     QVERIFY(FileBytes::write(main.listPath, fileBytes));
     main.list->loadList();
     QVERIFY(main.list->saveList());
-    QCOMPARE(FileBytes::read(main.listPath), savedBytes);
+    QCOMPARE(FileBytes::read(main.listPath),
+             fileBytes.endsWith("\r\n") ? fileBytes : fileBytes + "\r\n");
 }
 
 // A file too large to be a list stands for any file that cannot be read.
