@@ -16,46 +16,31 @@ private slots:
 void tst_playlist_ListRowText::sizeText_data()
 {
     QTest::addColumn<qint64>("bytes");
-    QTest::addColumn<QString>("withPoint");
-    QTest::addColumn<QString>("withComma");
+    QTest::addColumn<QString>("withPoint"); // and with a comma where a locale writes one
 
-    QTest::newRow("fraction") << qint64(12345) << "12.345 kb"
-                              << "12,345 kb";
-    QTest::newRow("whole") << qint64(12000) << "12 kb"
-                           << "12 kb";
-    QTest::newRow("below one") << qint64(500) << "0.5 kb"
-                               << "0,5 kb";
-    QTest::newRow("thousandths") << qint64(7) << "0.007 kb"
-                                 << "0,007 kb";
-    QTest::newRow("one byte") << qint64(1) << "0.001 kb"
-                              << "0,001 kb";
-    QTest::newRow("empty file") << qint64(0) << "0 kb"
-                                << "0 kb";
-    QTest::newRow("no grouping") << qint64(1536000) << "1536 kb"
-                                 << "1536 kb";
-    QTest::newRow("a.gif of 1024 bytes") << qint64(1024) << "1.024 kb"
-                                         << "1,024 kb";
-    QTest::newRow("no grouping in fraction") << qint64(1234567890) << "1234567.89 kb"
-                                             << "1234567,89 kb";
-    QTest::newRow("2 GiB") << qint64(2147483648) << "2147483.648 kb"
-                           << "2147483,648 kb";
-    QTest::newRow("over 4 GB") << qint64(5000000001) << "5000000.001 kb"
-                               << "5000000,001 kb";
-    QTest::newRow("16 digits rounded to 15") << qint64(1234567890123456) << "1234567890123.46 kb"
-                                             << "1234567890123,46 kb";
+    QTest::newRow("fraction") << qint64(12345) << "12.345 kb";
+    QTest::newRow("whole") << qint64(12000) << "12 kb";
+    QTest::newRow("below one") << qint64(500) << "0.5 kb";
+    QTest::newRow("thousandths") << qint64(7) << "0.007 kb";
+    QTest::newRow("one byte") << qint64(1) << "0.001 kb";
+    QTest::newRow("empty file") << qint64(0) << "0 kb";
+    QTest::newRow("no grouping") << qint64(1536000) << "1536 kb";
+    QTest::newRow("a.gif of 1024 bytes") << qint64(1024) << "1.024 kb";
+    QTest::newRow("no grouping in fraction") << qint64(1234567890) << "1234567.89 kb";
+    QTest::newRow("2 GiB") << qint64(2147483648) << "2147483.648 kb";
+    QTest::newRow("over 4 GB") << qint64(5000000001) << "5000000.001 kb";
+    QTest::newRow("16 digits rounded to 15") << qint64(1234567890123456) << "1234567890123.46 kb";
     QTest::newRow("rounding carries into a new digit")
-        << qint64(999999999999999999) << "1000000000000000 kb"
-        << "1000000000000000 kb";
+        << qint64(999999999999999999) << "1000000000000000 kb";
     QTest::newRow("largest length, no exponent")
-        << std::numeric_limits<qint64>::max() << "9223372036854780 kb"
-        << "9223372036854780 kb";
+        << std::numeric_limits<qint64>::max() << "9223372036854780 kb";
 }
 
 void tst_playlist_ListRowText::sizeText()
 {
     QFETCH(qint64, bytes);
     QFETCH(QString, withPoint);
-    QFETCH(QString, withComma);
+    const QString withComma = QString(withPoint).replace(u'.', u',');
 
     QCOMPARE(ListRowText::sizeText(bytes, QLocale(QLocale::English, QLocale::UnitedStates)),
              withPoint);

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QtEndian>
 #include <cmath>
 #include <sndfile.h>
 
@@ -29,8 +30,6 @@ private slots:
     void initTestCase();
     void playsToTheEnd_data();
     void playsToTheEnd();
-    void decodersProduceSound_data();
-    void decodersProduceSound();
     void opensByAnyName_data();
     void opensByAnyName();
     void noSoundFont();
@@ -128,8 +127,7 @@ std::optional<std::int64_t> tst_sound_Playback::factCount(const QString &path)
     const qsizetype at = d.indexOf("fact");
     if (at < 0 || at + 12 > d.size())
         return std::nullopt;
-    const auto b = [&](qsizetype i) { return std::int64_t(std::uint8_t(d[at + 8 + i])); };
-    return b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24;
+    return qFromLittleEndian<quint32>(d.constData() + at + 8);
 }
 
 void tst_sound_Playback::initTestCase()
@@ -155,6 +153,8 @@ void tst_sound_Playback::initTestCase()
                                  shortFrames));
     QVERIFY(TestMedia::writeTone(mediaPath("loop.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 2,
                                  rate / 4 + 7));
+    QVERIFY(TestMedia::writeTone(mediaPath("loop-ms-adpcm.wav"), SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM,
+                                 rate, 2, rate / 4 + 7));
     if (m_haveMp3) {
         QVERIFY(
             TestMedia::encodeMp3(mediaPath("loop.wav"), mediaPath("loop-cbr.mp3"), {"-b", "128"}));
@@ -181,9 +181,7 @@ void tst_sound_Playback::playsToTheEnd_data()
         const QString path = mediaPath("ima-adpcm-exact-fact.wav");
         QVERIFY(TestMedia::writeTone(path, SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 22050, 1, 13001));
         QByteArray d = readFile(path);
-        const qsizetype at = d.indexOf("fact") + 8;
-        for (int i = 0; i < 4; ++i)
-            d[at + i] = char((13001 >> (8 * i)) & 0xff);
+        qToLittleEndian<quint32>(13001, d.data() + d.indexOf("fact") + 8);
         QVERIFY(writeFile(path, d));
         QTest::newRow("ima-adpcm-exact-fact") << path << ms(13001, 22050);
     }
@@ -244,44 +242,6 @@ void tst_sound_Playback::playsToTheEnd()
     QThread::msleep(60);
     QCOMPARE(status(layer, "position"), length);
     QCOMPARE(status(layer, "length"), length);
-}
-
-void tst_sound_Playback::decodersProduceSound_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::newRow("wav pcm") << mediaPath("tone.wav");
-    QTest::newRow("wav ima adpcm") << mediaPath("ima-adpcm-22050-mono.wav");
-    QTest::newRow("wav ms adpcm") << mediaPath("ms-adpcm-22050-stereo.wav");
-    QTest::newRow("mp3") << mediaPath("cbr.mp3");
-    QTest::newRow("midi") << mediaPath("tempo.mid");
-}
-
-// The first 0.3 s of each sound carries a signal of the right strength.
-void tst_sound_Playback::decodersProduceSound()
-{
-    QFETCH(QString, file);
-    if (const char *why = missing(file))
-        QSKIP(why);
-    MidiSynth synth(MidiSynth::defaultCandidates()); // outlives the decoder that plays on it
-    std::unique_ptr<AudioDecoder> decoder = openDecoder(file, synth);
-    QVERIFY(decoder);
-    const int frames = decoder->sampleRate() * 3 / 10;
-    std::vector<float> pcm(std::size_t(frames * decoder->channels()));
-    int got = 0;
-    while (got < frames) {
-        const int n = decoder->read(pcm.data() + got * decoder->channels(), frames - got);
-        QVERIFY(n > 0);
-        got += n;
-    }
-    double sum = 0;
-    float peak = 0;
-    for (float v : pcm) {
-        sum += double(v) * v;
-        peak = std::max(peak, std::abs(v));
-    }
-    const double rms = std::sqrt(sum / double(pcm.size()));
-    QVERIFY2(rms > 0.01, qPrintable(QStringLiteral("rms %1").arg(rms)));
-    QVERIFY2(peak <= 1.0f, qPrintable(QStringLiteral("peak %1").arg(peak)));
 }
 
 // The extension picks the decoder in any letter case, and names outside ASCII reach the file.
@@ -466,13 +426,16 @@ void tst_sound_Playback::repeatsWithoutSeam_data()
 {
     QTest::addColumn<QString>("file");
     QTest::newRow("wav") << mediaPath("loop.wav");
+    QTest::newRow("wav ima adpcm") << mediaPath("ima-adpcm-44100-stereo.wav");
+    QTest::newRow("wav ms adpcm") << mediaPath("loop-ms-adpcm.wav");
     QTest::newRow("mp3 cbr") << mediaPath("loop-cbr.mp3");
     QTest::newRow("mp3 vbr") << mediaPath("loop-vbr.mp3");
     QTest::newRow("midi") << mediaPath("held.mid");
 }
 
-// With repeat on, each pass follows the last frame of the one before at once: the output
-// repeats the first pass frame for frame. The end of a pass reads as the position equal to the
+// Every decoder sounds, at the strength of its source and within full scale. With repeat on,
+// each pass follows the last frame of the one before at once: the output repeats the first pass
+// frame for frame. The end of a pass reads as the position equal to the
 // length until it is noted; switched off, the repeat ends the sound at the end of its pass.
 void tst_sound_Playback::repeatsWithoutSeam()
 {
@@ -519,6 +482,10 @@ void tst_sound_Playback::repeatsWithoutSeam()
     for (std::int64_t f = 0; f < pass; ++f)
         level = std::max(level, at(f));
     QVERIFY2(level > 0.05f, qPrintable(QStringLiteral("level %1").arg(level)));
+    float peak = 0;
+    for (float v : out)
+        peak = std::max(peak, std::abs(v));
+    QVERIFY2(peak <= 1.0f, qPrintable(QStringLiteral("peak %1").arg(peak)));
     const auto sounding = [&](std::int64_t from) {
         std::int64_t f = from;
         while (f < from + pass && at(f) < level / 4)
