@@ -154,6 +154,8 @@ void tst_viewer_AnimationViewer::centreDisplay_data()
     QTest::newRow("inner size") << QSize(484, 322) << QPoint(1, 1);
     QTest::newRow("frame size") << QSize(486, 324) << QPoint(0, 0);
     QTest::newRow("larger than the frame") << QSize(600, 400) << QPoint(-57, -38);
+    // Halves are rounded upwards, below zero too: -0.5 to 0, -1.5 to -1.
+    QTest::newRow("larger by one and three") << QSize(487, 327) << QPoint(0, -1);
 }
 
 void tst_viewer_AnimationViewer::centreDisplay()
