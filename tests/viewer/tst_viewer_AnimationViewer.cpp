@@ -29,8 +29,7 @@ private slots:
     void passCounting_data();
     void passCounting();
     void countingGoesOnWithThePlayListOff();
-    void repeatSwitch();
-    void playListSwitchTakesTheTickedNumber();
+    void switches();
     void menuTicks();
     void advanceSkipsRowsThatCannotBeLoaded_data();
     void advanceSkipsRowsThatCannotBeLoaded();
@@ -390,16 +389,16 @@ void tst_viewer_AnimationViewer::countingGoesOnWithThePlayListOff()
     QCOMPARE(f.viewer->currentIndex(), qint16(2));
 }
 
-void tst_viewer_AnimationViewer::repeatSwitch()
+// The two switches and the menu's number; the menu's own effects are in menuTicks.
+void tst_viewer_AnimationViewer::switches()
 {
     ViewerFixture f;
-    f.viewer->choosePasses(5);
-    QCOMPARE(f.display->Loops(), qint16(10));
-    QCOMPARE(f.Label3->text(), QStringLiteral("10"));
-    f.viewer->togglePlayList();
+    f.viewer->togglePlayList(); // on: the ticked "1"
     QVERIFY(!f.Sh2->isHidden());
+    QCOMPARE(f.display->Loops(), qint16(1));
+    f.viewer->choosePasses(5);
 
-    // On: the play-list switch goes out, endless passes, the menu's number stays on show.
+    // Repeat on: the play-list switch goes out, endless passes, the menu's number stays on show.
     f.viewer->toggleRepeat();
     QVERIFY(!f.Sh1->isHidden());
     QVERIFY(f.Sh2->isHidden());
@@ -407,37 +406,23 @@ void tst_viewer_AnimationViewer::repeatSwitch()
     QCOMPARE(f.Label3->text(), QStringLiteral("10"));
     QVERIFY(f.q1[5]->isChecked());
 
-    // Off: one pass, whatever the menu has ticked; the play-list switch stays off.
+    // Repeat off: one pass, whatever the menu has ticked; the play-list switch stays off.
     f.viewer->toggleRepeat();
     QVERIFY(f.Sh1->isHidden());
     QVERIFY(f.Sh2->isHidden());
     QCOMPARE(f.display->Loops(), qint16(1));
     QCOMPARE(f.Label3->text(), QStringLiteral("10"));
 
-    // The menu overrides the repeat switch's 0 while its dot stays lit.
+    // Play-list on over the repeat switch: the ticked 10, the repeat dot out; off keeps Loops.
     f.viewer->toggleRepeat();
-    f.viewer->choosePasses(2);
-    QCOMPARE(f.display->Loops(), qint16(3));
-    QVERIFY(!f.Sh1->isHidden());
-    QCOMPARE(f.viewer->loopCounter(), qint16(0));
-}
-
-void tst_viewer_AnimationViewer::playListSwitchTakesTheTickedNumber()
-{
-    ViewerFixture f;
     f.viewer->togglePlayList();
-    QCOMPARE(f.display->Loops(), qint16(1));
-    f.viewer->choosePasses(5);
-    f.viewer->togglePlayList(); // off: Loops unchanged
-    QVERIFY(f.Sh2->isHidden());
-    QCOMPARE(f.display->Loops(), qint16(10));
-    f.display->setLoops(4);
-    f.viewer->toggleRepeat();
-    QCOMPARE(f.display->Loops(), qint16(0));
-    f.viewer->togglePlayList(); // on again: the ticked 10, the repeat dot out
     QVERIFY(!f.Sh2->isHidden());
     QVERIFY(f.Sh1->isHidden());
     QCOMPARE(f.display->Loops(), qint16(10));
+    f.display->setLoops(4);
+    f.viewer->togglePlayList();
+    QVERIFY(f.Sh2->isHidden());
+    QCOMPARE(f.display->Loops(), qint16(4));
 }
 
 // Through the menu's own actions, as the pop-up's clicks trigger them, each entry twice after
