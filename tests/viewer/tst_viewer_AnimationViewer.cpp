@@ -28,13 +28,12 @@ private slots:
     void markerAndCounters();
     void passCounting_data();
     void passCounting();
-    void countingGoesOnWithThePlayListOff();
     void switches();
     void menuTicks();
     void advanceSkipsRowsThatCannotBeLoaded_data();
     void advanceSkipsRowsThatCannotBeLoaded();
-    void lowerPassCountStillMovesOn();
-    void passesCountedCarryOverToTheNextShow();
+    void passesCountedCarryOver_data();
+    void passesCountedCarryOver();
     void playingThroughTheList();
     void reenteredDuringTheAdvance();
     void viewerDeletedWhileMessagesRun();
@@ -372,23 +371,6 @@ void tst_viewer_AnimationViewer::passCounting()
         QCOMPARE(f.viewer->currentIndex(), qint16(1));
 }
 
-void tst_viewer_AnimationViewer::countingGoesOnWithThePlayListOff()
-{
-    ViewerFixture f;
-    showRowOneOfTwo(f);
-    f.viewer->choosePasses(1);
-    f.playPasses(1);
-    QCOMPARE(f.viewer->loopCounter(), qint16(1));
-    f.playPasses(1);
-    QCOMPARE(f.viewer->loopCounter(), qint16(0));
-    f.viewer->togglePlayList(); // on: one pass counted, one to go
-    f.playPasses(1);
-    QCOMPARE(f.viewer->loopCounter(), qint16(1));
-    QCOMPARE(f.viewer->currentIndex(), qint16(1));
-    f.playPasses(1);
-    QCOMPARE(f.viewer->currentIndex(), qint16(2));
-}
-
 // The two switches and the menu's number; the menu's own effects are in menuTicks.
 void tst_viewer_AnimationViewer::switches()
 {
@@ -504,34 +486,49 @@ void tst_viewer_AnimationViewer::advanceSkipsRowsThatCannotBeLoaded()
     }
 }
 
-// The pass count lowered below the passes already counted: the next last frame moves on.
-void tst_viewer_AnimationViewer::lowerPassCountStillMovesOn()
+void tst_viewer_AnimationViewer::passesCountedCarryOver_data()
 {
-    ViewerFixture f;
-    showRowOneOfTwo(f);
-    f.viewer->choosePasses(4);
-    f.viewer->togglePlayList();
-    f.playPasses(3);
-    QCOMPARE(f.viewer->loopCounter(), qint16(3));
-    f.viewer->choosePasses(1);
-    f.playPasses(1);
-    QCOMPARE(f.viewer->currentIndex(), qint16(2));
-    QCOMPARE(f.viewer->loopCounter(), qint16(0));
+    QTest::addColumn<int>("menuEntry");
+    QTest::addColumn<bool>("playList");
+    QTest::addColumn<int>("passes"); // played before the change
+    QTest::addColumn<int>("counted");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("row"); // moved on to after one more pass
+    QTest::newRow("play-list switch turned on") << 1 << false << 3 << 1 << "list on" << 2;
+    QTest::newRow("another row shown") << 2 << true << 2 << 2 << "show row 2" << 3;
+    QTest::newRow("pass count lowered below the passes counted")
+        << 4 << true << 3 << 3 << "2 passes" << 2;
 }
 
-void tst_viewer_AnimationViewer::passesCountedCarryOverToTheNextShow()
+// Passes counted stay counted when the play-list switch goes on, when another row is shown by
+// hand and when the menu's number is lowered below them: the next last frame moves on.
+void tst_viewer_AnimationViewer::passesCountedCarryOver()
 {
+    QFETCH(int, menuEntry);
+    QFETCH(bool, playList);
+    QFETCH(int, passes);
+    QFETCH(int, counted);
+    QFETCH(QString, change);
+    QFETCH(int, row);
     ViewerFixture f;
     showRowOneOfTwo(f);
     f.addRow(f.gif("five.gif", {50, 50}, 5));
-    f.viewer->choosePasses(2);
-    f.viewer->togglePlayList();
-    f.playPasses(2);
-    QCOMPARE(f.viewer->loopCounter(), qint16(2));
-    f.doubleClickRow(2);
+    f.viewer->choosePasses(menuEntry);
+    if (playList)
+        f.viewer->togglePlayList();
+    f.playPasses(passes);
+    QCOMPARE(f.viewer->loopCounter(), qint16(counted));
+    QCOMPARE(f.viewer->currentIndex(), qint16(1));
+    if (change == "list on")
+        f.viewer->togglePlayList();
+    else if (change == "show row 2")
+        f.doubleClickRow(2);
+    else
+        f.viewer->choosePasses(1);
     f.playPasses(1);
-    QCOMPARE(f.viewer->currentIndex(), qint16(3));
-    QCOMPARE(f.display->FrameCount(), qint16(5));
+    QCOMPARE(f.viewer->currentIndex(), qint16(row));
+    QCOMPARE(f.display->FrameCount(), qint16(row + 2));
+    QCOMPARE(f.viewer->loopCounter(), qint16(0));
 }
 
 // Real playback through a list of short animations: each advance loads from inside the
