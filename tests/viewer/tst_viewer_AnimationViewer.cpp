@@ -13,17 +13,15 @@ class tst_viewer_AnimationViewer : public QObject
 private slots:
     void startValues();
     void doubleClickShowsTheClickedRow();
-    void doubleClickIgnoredWithoutAClickedRow_data();
-    void doubleClickIgnoredWithoutAClickedRow();
-    void doubleClickOnAnUnloadableRowKeepsTheList();
+    void doubleClickShowingNothingKeepsTheList_data();
+    void doubleClickShowingNothingKeepsTheList();
     void centreDisplay_data();
     void centreDisplay();
     void commandLine_data();
     void commandLine();
     void commandLineShownOnEveryActivation();
+    void fileChoice_data();
     void fileChoice();
-    void fileChoiceEndsQuietly_data();
-    void fileChoiceEndsQuietly();
     void markerAndCounters_data();
     void markerAndCounters();
     void passCounting_data();
@@ -101,46 +99,42 @@ void tst_viewer_AnimationViewer::doubleClickShowsTheClickedRow()
     QCOMPARE(f.viewer->currentIndex(), qint16(3));
 }
 
-void tst_viewer_AnimationViewer::doubleClickIgnoredWithoutAClickedRow_data()
+void tst_viewer_AnimationViewer::doubleClickShowingNothingKeepsTheList_data()
 {
-    QTest::addColumn<bool>("clickFirst");
-    QTest::newRow("no row clicked yet") << false;
-    QTest::newRow("clicked row removed") << true;
+    QTest::addColumn<QString>("rowTwo"); // what became of row 2 before the double click
+    QTest::addColumn<int>("index");      // the list position after it
+    QTest::newRow("no row clicked yet") << "" << 0;
+    QTest::newRow("clicked row removed") << "removed" << 0;
+    QTest::newRow("clicked row cannot be loaded, row 1 shown before") << "missing" << 1;
 }
 
-void tst_viewer_AnimationViewer::doubleClickIgnoredWithoutAClickedRow()
+// With no row to show, or a row whose file does not load, the list stays in view, the display
+// is left empty and the list position is that of the last row shown.
+void tst_viewer_AnimationViewer::doubleClickShowingNothingKeepsTheList()
 {
-    QFETCH(bool, clickFirst);
+    QFETCH(QString, rowTwo);
+    QFETCH(int, index);
     ViewerFixture f;
     f.addRow(f.gif("a.gif", {40, 30}, 2));
-    QTreeWidgetItem *doomed = f.addRow(f.gif("b.gif", {60, 20}, 3));
-    f.FileList->show();
-    if (clickFirst) {
-        f.playList->setClickedRow(doomed);
+    QTreeWidgetItem *second =
+        f.addRow(rowTwo == "missing" ? f.missing("gone.gif") : f.gif("b.gif", {60, 20}, 3));
+    if (rowTwo == "missing")
+        f.doubleClickRow(1);
+    if (!rowTwo.isEmpty())
+        f.playList->setClickedRow(second);
+    if (rowTwo == "removed") {
         QCOMPARE(f.playList->clickedRowNumber(), 2);
-        delete doomed;
+        delete second;
+        QCOMPARE(f.playList->clickedRowNumber(), 0);
     }
-    QCOMPARE(f.playList->clickedRowNumber(), 0);
+    f.FileList->show();
     f.viewer->showClickedRow();
     QVERIFY(!f.FileList->isHidden());
-    QVERIFY(f.display->isHidden());
     QCOMPARE(f.display->FrameCount(), qint16(0));
     QCOMPARE(f.lb1->text(), QStringLiteral("00"));
-    QCOMPARE(f.viewer->currentIndex(), qint16(0));
-}
-
-void tst_viewer_AnimationViewer::doubleClickOnAnUnloadableRowKeepsTheList()
-{
-    ViewerFixture f;
-    f.addRow(f.gif("a.gif", {40, 30}, 4));
-    f.addRow(f.missing("gone.gif"));
-    f.FileList->show();
-    f.doubleClickRow(1);
-    f.FileList->show();
-    f.doubleClickRow(2);
-    QVERIFY(!f.FileList->isHidden());
-    QCOMPARE(f.lb1->text(), QStringLiteral("00")); // the display is empty now
-    QCOMPARE(f.viewer->currentIndex(), qint16(1));
+    QCOMPARE(f.viewer->currentIndex(), qint16(index));
+    if (index == 0)
+        QVERIFY(f.display->isHidden());
 }
 
 void tst_viewer_AnimationViewer::centreDisplay_data()
@@ -235,37 +229,23 @@ void tst_viewer_AnimationViewer::commandLineShownOnEveryActivation()
     QCOMPARE(f.viewer->currentIndex(), qint16(1));
 }
 
-void tst_viewer_AnimationViewer::fileChoice()
-{
-    ViewerFixture f;
-    f.chooserAnswer = f.gif("кошка.gif", {20, 10}, 9);
-    f.viewer->chooseAnimation();
-    QCOMPARE(f.asked.calls, 1);
-    QCOMPARE(f.asked.initDir, QStringLiteral("/opt/quorbanex/gif"));
-    QCOMPARE(f.asked.title, QStringLiteral("Выбор GIF анимации..."));
-    QCOMPARE(f.asked.filter, QStringLiteral("Файлы анимации|*.gif"));
-    QCOMPARE(f.lblAnim->text(), QStringLiteral("Anim: кошка"));
-    QCOMPARE(f.lb1->text(), QStringLiteral("09"));
-    QVERIFY(!f.display->isHidden());
-    QCOMPARE(innerPos(f), QPoint(233, 157));
-    QCOMPARE(f.viewer->currentIndex(), qint16(0));
-}
-
-void tst_viewer_AnimationViewer::fileChoiceEndsQuietly_data()
+void tst_viewer_AnimationViewer::fileChoice_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<bool>("accept");
     QTest::addColumn<QString>("label");
-    QTest::addColumn<int>("frames"); // the frame total then shown
-    QTest::newRow("cancelled") << "chosen.gif" << false << "Anim: first" << 3;
+    QTest::addColumn<int>("frames"); // the frame total then shown; 8: the chosen file on show
+    QTest::newRow("chosen") << "кошка.gif" << true << "Anim: кошка" << 8;
+    QTest::newRow("cancelled") << "кошка.gif" << false << "Anim: first" << 3;
     QTest::newRow("empty name") << "" << true << "Anim: first" << 3;
     QTest::newRow("name too short") << "a.g" << true << "Anim: first" << 3;
     QTest::newRow("missing file") << "gone.gif" << true << "Anim: gone" << 0;
 }
 
-// Each failure ends the handler at the step that fails: a cancel or a short name changes
-// nothing; a file that cannot be loaded has its name written and leaves the display empty.
-void tst_viewer_AnimationViewer::fileChoiceEndsQuietly()
+// A second file chosen over a first one, its display hidden meanwhile. Each failure ends the
+// handler at the step that fails: a cancel or a short name changes nothing; a file that cannot
+// be loaded has its name written and leaves the display empty.
+void tst_viewer_AnimationViewer::fileChoice()
 {
     QFETCH(QString, answer);
     QFETCH(bool, accept);
@@ -275,14 +255,20 @@ void tst_viewer_AnimationViewer::fileChoiceEndsQuietly()
     f.chooserAnswer = f.gif("first.gif", {20, 10}, 3);
     f.viewer->chooseAnimation();
     f.display->hide();
-    f.gif("chosen.gif", {40, 40}, 8);
+    f.gif("кошка.gif", {40, 40}, 8);
     f.chooserAnswer = answer.isEmpty() ? answer : f.dir.filePath(answer);
     f.chooserAccepts = accept;
     f.viewer->chooseAnimation();
     QCOMPARE(f.asked.calls, 2);
+    QCOMPARE(f.asked.initDir, QStringLiteral("/opt/quorbanex/gif"));
+    QCOMPARE(f.asked.title, QStringLiteral("Выбор GIF анимации..."));
+    QCOMPARE(f.asked.filter, QStringLiteral("Файлы анимации|*.gif"));
     QCOMPARE(f.lblAnim->text(), label);
     QCOMPARE(f.lb1->text(), ViewerFormulas::counterText(frames));
-    QVERIFY(f.display->isHidden());
+    QCOMPARE(f.display->isHidden(), frames != 8);
+    if (frames == 8)
+        QCOMPARE(innerPos(f), QPoint(223, 142));
+    QCOMPARE(f.viewer->currentIndex(), qint16(0));
 }
 
 void tst_viewer_AnimationViewer::markerAndCounters_data()
