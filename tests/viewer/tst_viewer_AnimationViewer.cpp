@@ -1,3 +1,4 @@
+#include "TestGifs.h"
 #include "ViewerFixture.h"
 
 #include <QSignalSpy>
@@ -43,12 +44,11 @@ QPoint innerPos(const ViewerFixture &f)
     return f.display->pos() - QPoint(1, 1);
 }
 
-// A 30x20 three-frame GIF in `dir`, outside any fixture's own folder; empty if it failed.
-QString copiedGif(const QTemporaryDir &dir, const QString &name)
+// A 30 x 20 three-frame GIF in `dir`, outside any fixture's own folder.
+QString gifIn(const QTemporaryDir &dir, const QString &name)
 {
-    ViewerFixture maker;
-    const QString path = dir.filePath(name);
-    return QFile::copy(maker.gif(name, {30, 20}, 3), path) ? path : QString();
+    return TestGifs::writeFile(dir.filePath(name),
+                               TestGifs::plainAnimation({30, 20}, 3, false, 6000));
 }
 
 // A three-frame row 1 on show, a four-frame 40 x 40 row 2 after it.
@@ -184,11 +184,9 @@ void tst_viewer_AnimationViewer::commandLine()
     QFETCH(bool, shown);
     QFETCH(QString, label);
     QTemporaryDir dir;
-    QFile text(dir.filePath("text.gif"));
-    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("plain text\n") > 0);
-    text.close();
-    QVERIFY(!copiedGif(dir, "cat.gif").isEmpty());
-    QVERIFY(!copiedGif(dir, "my cat.gif").isEmpty());
+    TestGifs::writeFile(dir.filePath("text.gif"), "plain text\n");
+    gifIn(dir, "cat.gif");
+    gifIn(dir, "my cat.gif");
     QStringList words = arguments;
     if (!words.isEmpty())
         words.first().prepend(dir.path() + QLatin1Char('/'));
@@ -207,8 +205,7 @@ void tst_viewer_AnimationViewer::commandLine()
 void tst_viewer_AnimationViewer::commandLineShownOnEveryActivation()
 {
     QTemporaryDir dir;
-    const QString path = copiedGif(dir, "cat.gif");
-    QVERIFY(!path.isEmpty());
+    const QString path = gifIn(dir, "cat.gif");
     ViewerFixture f(path);
     f.addRow(f.gif("row.gif", {50, 50}, 6));
     f.FileList->show();
