@@ -1,3 +1,4 @@
+#include "TestGifs.h"
 #include "ViewerFixture.h"
 
 #include <QSignalSpy>
@@ -13,29 +14,25 @@ class tst_viewer_AnimationViewer : public QObject
 private slots:
     void startValues();
     void doubleClickShowsTheClickedRow();
-    void doubleClickIgnoredWithoutAClickedRow_data();
-    void doubleClickIgnoredWithoutAClickedRow();
-    void doubleClickOnAnUnloadableRowKeepsTheList();
+    void doubleClickShowingNothingKeepsTheList_data();
+    void doubleClickShowingNothingKeepsTheList();
     void centreDisplay_data();
     void centreDisplay();
     void commandLine_data();
     void commandLine();
     void commandLineShownOnEveryActivation();
+    void fileChoice_data();
     void fileChoice();
-    void fileChoiceEndsQuietly_data();
-    void fileChoiceEndsQuietly();
     void markerAndCounters_data();
     void markerAndCounters();
     void passCounting_data();
     void passCounting();
-    void countingGoesOnWithThePlayListOff();
-    void repeatSwitch();
-    void playListSwitchTakesTheTickedNumber();
+    void switches();
     void menuTicks();
     void advanceSkipsRowsThatCannotBeLoaded_data();
     void advanceSkipsRowsThatCannotBeLoaded();
-    void lowerPassCountStillMovesOn();
-    void passesCountedCarryOverToTheNextShow();
+    void passesCountedCarryOver_data();
+    void passesCountedCarryOver();
     void playingThroughTheList();
     void reenteredDuringTheAdvance();
     void viewerDeletedWhileMessagesRun();
@@ -47,12 +44,11 @@ QPoint innerPos(const ViewerFixture &f)
     return f.display->pos() - QPoint(1, 1);
 }
 
-// A 30x20 three-frame GIF in `dir`, outside any fixture's own folder; empty if it failed.
-QString copiedGif(const QTemporaryDir &dir, const QString &name)
+// A 30 x 20 three-frame GIF in `dir`, outside any fixture's own folder.
+QString gifIn(const QTemporaryDir &dir, const QString &name)
 {
-    ViewerFixture maker;
-    const QString path = dir.filePath(name);
-    return QFile::copy(maker.gif(name, {30, 20}, 3), path) ? path : QString();
+    return TestGifs::writeFile(dir.filePath(name),
+                               TestGifs::plainAnimation({30, 20}, 3, false, 6000));
 }
 
 // A three-frame row 1 on show, a four-frame 40 x 40 row 2 after it.
@@ -103,46 +99,42 @@ void tst_viewer_AnimationViewer::doubleClickShowsTheClickedRow()
     QCOMPARE(f.viewer->currentIndex(), qint16(3));
 }
 
-void tst_viewer_AnimationViewer::doubleClickIgnoredWithoutAClickedRow_data()
+void tst_viewer_AnimationViewer::doubleClickShowingNothingKeepsTheList_data()
 {
-    QTest::addColumn<bool>("clickFirst");
-    QTest::newRow("no row clicked yet") << false;
-    QTest::newRow("clicked row removed") << true;
+    QTest::addColumn<QString>("rowTwo"); // what became of row 2 before the double click
+    QTest::addColumn<int>("index");      // the list position after it
+    QTest::newRow("no row clicked yet") << "" << 0;
+    QTest::newRow("clicked row removed") << "removed" << 0;
+    QTest::newRow("clicked row cannot be loaded, row 1 shown before") << "missing" << 1;
 }
 
-void tst_viewer_AnimationViewer::doubleClickIgnoredWithoutAClickedRow()
+// With no row to show, or a row whose file does not load, the list stays in view, the display
+// is left empty and the list position is that of the last row shown.
+void tst_viewer_AnimationViewer::doubleClickShowingNothingKeepsTheList()
 {
-    QFETCH(bool, clickFirst);
+    QFETCH(QString, rowTwo);
+    QFETCH(int, index);
     ViewerFixture f;
     f.addRow(f.gif("a.gif", {40, 30}, 2));
-    QTreeWidgetItem *doomed = f.addRow(f.gif("b.gif", {60, 20}, 3));
-    f.FileList->show();
-    if (clickFirst) {
-        f.playList->setClickedRow(doomed);
+    QTreeWidgetItem *second =
+        f.addRow(rowTwo == "missing" ? f.missing("gone.gif") : f.gif("b.gif", {60, 20}, 3));
+    if (rowTwo == "missing")
+        f.doubleClickRow(1);
+    if (!rowTwo.isEmpty())
+        f.playList->setClickedRow(second);
+    if (rowTwo == "removed") {
         QCOMPARE(f.playList->clickedRowNumber(), 2);
-        delete doomed;
+        delete second;
+        QCOMPARE(f.playList->clickedRowNumber(), 0);
     }
-    QCOMPARE(f.playList->clickedRowNumber(), 0);
+    f.FileList->show();
     f.viewer->showClickedRow();
     QVERIFY(!f.FileList->isHidden());
-    QVERIFY(f.display->isHidden());
     QCOMPARE(f.display->FrameCount(), qint16(0));
     QCOMPARE(f.lb1->text(), QStringLiteral("00"));
-    QCOMPARE(f.viewer->currentIndex(), qint16(0));
-}
-
-void tst_viewer_AnimationViewer::doubleClickOnAnUnloadableRowKeepsTheList()
-{
-    ViewerFixture f;
-    f.addRow(f.gif("a.gif", {40, 30}, 4));
-    f.addRow(f.missing("gone.gif"));
-    f.FileList->show();
-    f.doubleClickRow(1);
-    f.FileList->show();
-    f.doubleClickRow(2);
-    QVERIFY(!f.FileList->isHidden());
-    QCOMPARE(f.lb1->text(), QStringLiteral("00")); // the display is empty now
-    QCOMPARE(f.viewer->currentIndex(), qint16(1));
+    QCOMPARE(f.viewer->currentIndex(), qint16(index));
+    if (index == 0)
+        QVERIFY(f.display->isHidden());
 }
 
 void tst_viewer_AnimationViewer::centreDisplay_data()
@@ -154,6 +146,8 @@ void tst_viewer_AnimationViewer::centreDisplay_data()
     QTest::newRow("inner size") << QSize(484, 322) << QPoint(1, 1);
     QTest::newRow("frame size") << QSize(486, 324) << QPoint(0, 0);
     QTest::newRow("larger than the frame") << QSize(600, 400) << QPoint(-57, -38);
+    // Halves are rounded upwards, below zero too: -0.5 to 0, -1.5 to -1.
+    QTest::newRow("larger by one and three") << QSize(487, 327) << QPoint(0, -1);
 }
 
 void tst_viewer_AnimationViewer::centreDisplay()
@@ -190,11 +184,9 @@ void tst_viewer_AnimationViewer::commandLine()
     QFETCH(bool, shown);
     QFETCH(QString, label);
     QTemporaryDir dir;
-    QFile text(dir.filePath("text.gif"));
-    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("plain text\n") > 0);
-    text.close();
-    QVERIFY(!copiedGif(dir, "cat.gif").isEmpty());
-    QVERIFY(!copiedGif(dir, "my cat.gif").isEmpty());
+    TestGifs::writeFile(dir.filePath("text.gif"), "plain text\n");
+    gifIn(dir, "cat.gif");
+    gifIn(dir, "my cat.gif");
     QStringList words = arguments;
     if (!words.isEmpty())
         words.first().prepend(dir.path() + QLatin1Char('/'));
@@ -213,8 +205,7 @@ void tst_viewer_AnimationViewer::commandLine()
 void tst_viewer_AnimationViewer::commandLineShownOnEveryActivation()
 {
     QTemporaryDir dir;
-    const QString path = copiedGif(dir, "cat.gif");
-    QVERIFY(!path.isEmpty());
+    const QString path = gifIn(dir, "cat.gif");
     ViewerFixture f(path);
     f.addRow(f.gif("row.gif", {50, 50}, 6));
     f.FileList->show();
@@ -235,37 +226,23 @@ void tst_viewer_AnimationViewer::commandLineShownOnEveryActivation()
     QCOMPARE(f.viewer->currentIndex(), qint16(1));
 }
 
-void tst_viewer_AnimationViewer::fileChoice()
-{
-    ViewerFixture f;
-    f.chooserAnswer = f.gif("кошка.gif", {20, 10}, 9);
-    f.viewer->chooseAnimation();
-    QCOMPARE(f.asked.calls, 1);
-    QCOMPARE(f.asked.initDir, QStringLiteral("/opt/quorbanex/gif"));
-    QCOMPARE(f.asked.title, QStringLiteral("Выбор GIF анимации..."));
-    QCOMPARE(f.asked.filter, QStringLiteral("Файлы анимации|*.gif"));
-    QCOMPARE(f.lblAnim->text(), QStringLiteral("Anim: кошка"));
-    QCOMPARE(f.lb1->text(), QStringLiteral("09"));
-    QVERIFY(!f.display->isHidden());
-    QCOMPARE(innerPos(f), QPoint(233, 157));
-    QCOMPARE(f.viewer->currentIndex(), qint16(0));
-}
-
-void tst_viewer_AnimationViewer::fileChoiceEndsQuietly_data()
+void tst_viewer_AnimationViewer::fileChoice_data()
 {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<bool>("accept");
     QTest::addColumn<QString>("label");
-    QTest::addColumn<int>("frames"); // the frame total then shown
-    QTest::newRow("cancelled") << "chosen.gif" << false << "Anim: first" << 3;
+    QTest::addColumn<int>("frames"); // the frame total then shown; 8: the chosen file on show
+    QTest::newRow("chosen") << "кошка.gif" << true << "Anim: кошка" << 8;
+    QTest::newRow("cancelled") << "кошка.gif" << false << "Anim: first" << 3;
     QTest::newRow("empty name") << "" << true << "Anim: first" << 3;
     QTest::newRow("name too short") << "a.g" << true << "Anim: first" << 3;
     QTest::newRow("missing file") << "gone.gif" << true << "Anim: gone" << 0;
 }
 
-// Each failure ends the handler at the step that fails: a cancel or a short name changes
-// nothing; a file that cannot be loaded has its name written and leaves the display empty.
-void tst_viewer_AnimationViewer::fileChoiceEndsQuietly()
+// A second file chosen over a first one, its display hidden meanwhile. Each failure ends the
+// handler at the step that fails: a cancel or a short name changes nothing; a file that cannot
+// be loaded has its name written and leaves the display empty.
+void tst_viewer_AnimationViewer::fileChoice()
 {
     QFETCH(QString, answer);
     QFETCH(bool, accept);
@@ -275,14 +252,20 @@ void tst_viewer_AnimationViewer::fileChoiceEndsQuietly()
     f.chooserAnswer = f.gif("first.gif", {20, 10}, 3);
     f.viewer->chooseAnimation();
     f.display->hide();
-    f.gif("chosen.gif", {40, 40}, 8);
+    f.gif("кошка.gif", {40, 40}, 8);
     f.chooserAnswer = answer.isEmpty() ? answer : f.dir.filePath(answer);
     f.chooserAccepts = accept;
     f.viewer->chooseAnimation();
     QCOMPARE(f.asked.calls, 2);
+    QCOMPARE(f.asked.initDir, QStringLiteral("/opt/quorbanex/gif"));
+    QCOMPARE(f.asked.title, QStringLiteral("Выбор GIF анимации..."));
+    QCOMPARE(f.asked.filter, QStringLiteral("Файлы анимации|*.gif"));
     QCOMPARE(f.lblAnim->text(), label);
     QCOMPARE(f.lb1->text(), ViewerFormulas::counterText(frames));
-    QVERIFY(f.display->isHidden());
+    QCOMPARE(f.display->isHidden(), frames != 8);
+    if (frames == 8)
+        QCOMPARE(innerPos(f), QPoint(223, 142));
+    QCOMPARE(f.viewer->currentIndex(), qint16(0));
 }
 
 void tst_viewer_AnimationViewer::markerAndCounters_data()
@@ -371,33 +354,16 @@ void tst_viewer_AnimationViewer::passCounting()
         QCOMPARE(f.viewer->currentIndex(), qint16(1));
 }
 
-void tst_viewer_AnimationViewer::countingGoesOnWithThePlayListOff()
+// The two switches and the menu's number; the menu's own effects are in menuTicks.
+void tst_viewer_AnimationViewer::switches()
 {
     ViewerFixture f;
-    showRowOneOfTwo(f);
-    f.viewer->choosePasses(1);
-    f.playPasses(1);
-    QCOMPARE(f.viewer->loopCounter(), qint16(1));
-    f.playPasses(1);
-    QCOMPARE(f.viewer->loopCounter(), qint16(0));
-    f.viewer->togglePlayList(); // on: one pass counted, one to go
-    f.playPasses(1);
-    QCOMPARE(f.viewer->loopCounter(), qint16(1));
-    QCOMPARE(f.viewer->currentIndex(), qint16(1));
-    f.playPasses(1);
-    QCOMPARE(f.viewer->currentIndex(), qint16(2));
-}
-
-void tst_viewer_AnimationViewer::repeatSwitch()
-{
-    ViewerFixture f;
-    f.viewer->choosePasses(5);
-    QCOMPARE(f.display->Loops(), qint16(10));
-    QCOMPARE(f.Label3->text(), QStringLiteral("10"));
-    f.viewer->togglePlayList();
+    f.viewer->togglePlayList(); // on: the ticked "1"
     QVERIFY(!f.Sh2->isHidden());
+    QCOMPARE(f.display->Loops(), qint16(1));
+    f.viewer->choosePasses(5);
 
-    // On: the play-list switch goes out, endless passes, the menu's number stays on show.
+    // Repeat on: the play-list switch goes out, endless passes, the menu's number stays on show.
     f.viewer->toggleRepeat();
     QVERIFY(!f.Sh1->isHidden());
     QVERIFY(f.Sh2->isHidden());
@@ -405,37 +371,23 @@ void tst_viewer_AnimationViewer::repeatSwitch()
     QCOMPARE(f.Label3->text(), QStringLiteral("10"));
     QVERIFY(f.q1[5]->isChecked());
 
-    // Off: one pass, whatever the menu has ticked; the play-list switch stays off.
+    // Repeat off: one pass, whatever the menu has ticked; the play-list switch stays off.
     f.viewer->toggleRepeat();
     QVERIFY(f.Sh1->isHidden());
     QVERIFY(f.Sh2->isHidden());
     QCOMPARE(f.display->Loops(), qint16(1));
     QCOMPARE(f.Label3->text(), QStringLiteral("10"));
 
-    // The menu overrides the repeat switch's 0 while its dot stays lit.
+    // Play-list on over the repeat switch: the ticked 10, the repeat dot out; off keeps Loops.
     f.viewer->toggleRepeat();
-    f.viewer->choosePasses(2);
-    QCOMPARE(f.display->Loops(), qint16(3));
-    QVERIFY(!f.Sh1->isHidden());
-    QCOMPARE(f.viewer->loopCounter(), qint16(0));
-}
-
-void tst_viewer_AnimationViewer::playListSwitchTakesTheTickedNumber()
-{
-    ViewerFixture f;
     f.viewer->togglePlayList();
-    QCOMPARE(f.display->Loops(), qint16(1));
-    f.viewer->choosePasses(5);
-    f.viewer->togglePlayList(); // off: Loops unchanged
-    QVERIFY(f.Sh2->isHidden());
-    QCOMPARE(f.display->Loops(), qint16(10));
-    f.display->setLoops(4);
-    f.viewer->toggleRepeat();
-    QCOMPARE(f.display->Loops(), qint16(0));
-    f.viewer->togglePlayList(); // on again: the ticked 10, the repeat dot out
     QVERIFY(!f.Sh2->isHidden());
     QVERIFY(f.Sh1->isHidden());
     QCOMPARE(f.display->Loops(), qint16(10));
+    f.display->setLoops(4);
+    f.viewer->togglePlayList();
+    QVERIFY(f.Sh2->isHidden());
+    QCOMPARE(f.display->Loops(), qint16(4));
 }
 
 // Through the menu's own actions, as the pop-up's clicks trigger them, each entry twice after
@@ -517,34 +469,49 @@ void tst_viewer_AnimationViewer::advanceSkipsRowsThatCannotBeLoaded()
     }
 }
 
-// The pass count lowered below the passes already counted: the next last frame moves on.
-void tst_viewer_AnimationViewer::lowerPassCountStillMovesOn()
+void tst_viewer_AnimationViewer::passesCountedCarryOver_data()
 {
-    ViewerFixture f;
-    showRowOneOfTwo(f);
-    f.viewer->choosePasses(4);
-    f.viewer->togglePlayList();
-    f.playPasses(3);
-    QCOMPARE(f.viewer->loopCounter(), qint16(3));
-    f.viewer->choosePasses(1);
-    f.playPasses(1);
-    QCOMPARE(f.viewer->currentIndex(), qint16(2));
-    QCOMPARE(f.viewer->loopCounter(), qint16(0));
+    QTest::addColumn<int>("menuEntry");
+    QTest::addColumn<bool>("playList");
+    QTest::addColumn<int>("passes"); // played before the change
+    QTest::addColumn<int>("counted");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("row"); // moved on to after one more pass
+    QTest::newRow("play-list switch turned on") << 1 << false << 3 << 1 << "list on" << 2;
+    QTest::newRow("another row shown") << 2 << true << 2 << 2 << "show row 2" << 3;
+    QTest::newRow("pass count lowered below the passes counted")
+        << 4 << true << 3 << 3 << "2 passes" << 2;
 }
 
-void tst_viewer_AnimationViewer::passesCountedCarryOverToTheNextShow()
+// Passes counted stay counted when the play-list switch goes on, when another row is shown by
+// hand and when the menu's number is lowered below them: the next last frame moves on.
+void tst_viewer_AnimationViewer::passesCountedCarryOver()
 {
+    QFETCH(int, menuEntry);
+    QFETCH(bool, playList);
+    QFETCH(int, passes);
+    QFETCH(int, counted);
+    QFETCH(QString, change);
+    QFETCH(int, row);
     ViewerFixture f;
     showRowOneOfTwo(f);
     f.addRow(f.gif("five.gif", {50, 50}, 5));
-    f.viewer->choosePasses(2);
-    f.viewer->togglePlayList();
-    f.playPasses(2);
-    QCOMPARE(f.viewer->loopCounter(), qint16(2));
-    f.doubleClickRow(2);
+    f.viewer->choosePasses(menuEntry);
+    if (playList)
+        f.viewer->togglePlayList();
+    f.playPasses(passes);
+    QCOMPARE(f.viewer->loopCounter(), qint16(counted));
+    QCOMPARE(f.viewer->currentIndex(), qint16(1));
+    if (change == "list on")
+        f.viewer->togglePlayList();
+    else if (change == "show row 2")
+        f.doubleClickRow(2);
+    else
+        f.viewer->choosePasses(1);
     f.playPasses(1);
-    QCOMPARE(f.viewer->currentIndex(), qint16(3));
-    QCOMPARE(f.display->FrameCount(), qint16(5));
+    QCOMPARE(f.viewer->currentIndex(), qint16(row));
+    QCOMPARE(f.display->FrameCount(), qint16(row + 2));
+    QCOMPARE(f.viewer->loopCounter(), qint16(0));
 }
 
 // Real playback through a list of short animations: each advance loads from inside the

@@ -18,9 +18,8 @@ private slots:
     void viewportStaysExact();
     void indexCacheEqualsDecoding_data();
     void indexCacheEqualsDecoding();
-    void laterPassesDecompressNothingWithinBudget();
-    void indexCacheSizedToView_data();
-    void indexCacheSizedToView();
+    void indexCacheKeepsWhatFits_data();
+    void indexCacheKeepsWhatFits();
     void displayPaintsExactlyWhereverItIsSeen();
 };
 
@@ -103,13 +102,9 @@ void tst_viewer_GifViewport::viewportStaysExact()
                 gif.setViewport(view);
                 gif.showFrame(frame);
                 const QString diff = differenceWithin(gif.canvas(), expected[size_t(frame)], view);
-                QVERIFY2(diff.isEmpty(), qPrintable(QString("round %1, viewport %2,%3 %4x%5, "
-                                                            "frame %6: %7")
+                QVERIFY2(diff.isEmpty(), qPrintable(QString("round %1, viewport %2, frame %3: %4")
                                                         .arg(round)
-                                                        .arg(view.x())
-                                                        .arg(view.y())
-                                                        .arg(view.width())
-                                                        .arg(view.height())
+                                                        .arg(QDebug::toString(view))
                                                         .arg(frame)
                                                         .arg(diff)));
             }
@@ -168,82 +163,73 @@ void tst_viewer_GifViewport::indexCacheEqualsDecoding()
     }
 }
 
-void tst_viewer_GifViewport::laterPassesDecompressNothingWithinBudget()
-{
-    const QByteArray bytes = TestGifs::plainAnimation(QSize(100, 50), 30, true);
-    // All 30 frames fit; then only the first 10 do, and those stay (no eviction).
-    for (const int fitting : {30, 10}) {
-        GifDecoder gif(0, qsizetype(100) * 50 * fitting);
-        QVERIFY(gif.loadData(bytes));
-        for (int i = 0; i < 30; ++i)
-            gif.showFrame(i);
-        const qint64 firstPass = gif.stats().framesDecompressed;
-        QCOMPARE(firstPass, 30);
-        for (int pass = 0; pass < 2; ++pass) {
-            for (int i = 0; i < 30; ++i)
-                gif.showFrame(i);
-        }
-        QCOMPARE(gif.stats().framesDecompressed, firstPass + 2 * (30 - fitting));
-        QCOMPARE(gif.stats().indexCacheBytes, qsizetype(100) * 50 * fitting);
-        // Through a narrower viewport the kept frames still serve.
-        gif.setViewport(QRect(10, 10, 30, 20));
-        const qint64 before = gif.stats().framesDecompressed;
-        for (int i = 0; i < 30; ++i)
-            gif.showFrame(i);
-        QCOMPARE(gif.stats().framesDecompressed, before + (30 - fitting));
-    }
-}
-
-void tst_viewer_GifViewport::indexCacheSizedToView_data()
+void tst_viewer_GifViewport::indexCacheKeepsWhatFits_data()
 {
     QTest::addColumn<QSize>("canvas");
     QTest::addColumn<QRect>("view");
+    QTest::addColumn<qsizetype>("given"); // kSizedToView: none given
     QTest::addColumn<qsizetype>("budget");
+    const qsizetype sized = GifIndexCache::kSizedToView;
+    QTest::newRow("given room for every frame")
+        << QSize(100, 50) << QRect(0, 0, 100, 50) << qsizetype(6 * 5000) << qsizetype(6 * 5000);
+    QTest::newRow("given room for the first two, which stay")
+        << QSize(100, 50) << QRect(0, 0, 100, 50) << qsizetype(2 * 5000) << qsizetype(2 * 5000);
     QTest::newRow("a few frames of a small view")
-        << QSize(400, 300) << QRect(150, 100, 100, 80)
+        << QSize(400, 300) << QRect(150, 100, 100, 80) << sized
         << qsizetype(GifIndexCache::kViewFrames) * 100 * 80;
     QTest::newRow("a view partly off the canvas")
-        << QSize(400, 300) << QRect(-50, 250, 100, 80)
+        << QSize(400, 300) << QRect(-50, 250, 100, 80) << sized
         << qsizetype(GifIndexCache::kViewFrames) * 50 * 50;
     QTest::newRow("a big view, bounded")
-        << QSize(1500, 1500) << QRect(0, 0, 1500, 1500) << GifIndexCache::kMaxBudget;
-    QTest::newRow("nothing in view") << QSize(400, 300) << QRect() << qsizetype(0);
+        << QSize(1500, 1500) << QRect(0, 0, 1500, 1500) << sized << GifIndexCache::kMaxBudget;
+    QTest::newRow("nothing in view") << QSize(400, 300) << QRect() << sized << qsizetype(0);
 }
 
-// Unless given a budget, the index cache holds a few frames of what is in view, never more
-// than its bound, and every frame still shows right on later passes; the frames it cannot
-// hold are decoded again.
-void tst_viewer_GifViewport::indexCacheSizedToView()
+// The index cache holds the frames that fit its budget, given or sized to a few frames of what
+// is in view (never more than its bound), and keeps the first ones: later passes decompress
+// only the frames it could not hold, and every frame still shows right.
+void tst_viewer_GifViewport::indexCacheKeepsWhatFits()
 {
     QFETCH(QSize, canvas);
     QFETCH(QRect, view);
+    QFETCH(qsizetype, given);
     QFETCH(qsizetype, budget);
     constexpr int kFrames = 6;
     const QByteArray bytes = TestGifs::plainAnimation(canvas, kFrames, true);
     GifDecoder plain(0, 0);
-    GifDecoder gif(0);
+    GifDecoder gif(0, given);
     gif.setViewport(view);
     QVERIFY(plain.loadData(bytes) && gif.loadData(bytes));
     QCOMPARE(gif.stats().indexCacheBudget, budget);
-    const qsizetype frameBytes = qsizetype(view.intersected(gif.canvas().rect()).width()) *
-                                 view.intersected(gif.canvas().rect()).height();
+    const QRect seen = view.intersected(gif.canvas().rect());
+    const qsizetype frameBytes = qsizetype(seen.width()) * seen.height();
     const int kept = frameBytes ? int(std::min<qsizetype>(kFrames, budget / frameBytes)) : 0;
-    for (int pass = 0; pass < 2; ++pass) {
+    auto playPass = [&](int pass) {
         for (int i = 0; i < kFrames; ++i) {
             plain.showFrame(i);
             gif.showFrame(i);
             const QString diff = differenceWithin(gif.canvas(), plain.canvas(), view);
             QVERIFY2(diff.isEmpty(),
                      qPrintable(QString("pass %1, frame %2: %3").arg(pass).arg(i).arg(diff)));
-            QVERIFY(gif.stats().indexCacheBytes <= budget);
+            QVERIFY(gif.stats().indexCacheBytes <= gif.stats().indexCacheBudget);
         }
-    }
+    };
+    for (int pass = 0; pass < 2; ++pass)
+        playPass(pass);
     QCOMPARE(gif.stats().indexCacheBytes, kept * frameBytes);
     QCOMPARE(gif.stats().framesDecompressed, frameBytes ? 2 * kFrames - kept : 0);
-    // A narrower view lowers the budget; what no longer fits is let go.
-    gif.setViewport(QRect(0, 0, 10, 10));
-    QCOMPARE(gif.stats().indexCacheBudget, qsizetype(GifIndexCache::kViewFrames) * 10 * 10);
-    QVERIFY(gif.stats().indexCacheBytes <= gif.stats().indexCacheBudget);
+
+    // Through a narrower view a given budget stays and what it holds still serves; a budget
+    // sized to the view shrinks with it and lets go of what no longer fits.
+    view = QRect(10, 10, 30, 20);
+    gif.setViewport(view);
+    const bool sized = given == GifIndexCache::kSizedToView;
+    QCOMPARE(gif.stats().indexCacheBudget,
+             sized ? qsizetype(GifIndexCache::kViewFrames) * 30 * 20 : given);
+    const qint64 before = gif.stats().framesDecompressed;
+    playPass(2);
+    if (!sized)
+        QCOMPARE(gif.stats().framesDecompressed, before + kFrames - kept);
 }
 
 // In a window smaller than the animation, what is painted is exact wherever the widget is
@@ -253,10 +239,18 @@ void tst_viewer_GifViewport::displayPaintsExactlyWhereverItIsSeen()
     const QByteArray bytes = TestGifs::mixedAnimation(QSize(120, 90), 12, 3, 4);
     const std::vector<QImage> expected = referenceFrames(bytes);
     QTemporaryDir dir;
-    const QString path = dir.filePath("a.gif");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    file.close();
+    const QString path = TestGifs::writeFile(dir.filePath("a.gif"), bytes);
+    // Frame `frame` as a widget of `size` at `place` shows it: the background where it is clear.
+    auto shown = [&](int frame, QPoint place, QSize size) {
+        QImage want(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                const QRgb w = expected[size_t(frame)].pixel(x - place.x(), y - place.y());
+                want.setPixel(x, y, qAlpha(w) == 0 ? AniGIF::kBackground : w | 0xff000000);
+            }
+        }
+        return want;
+    };
 
     QWidget window;
     window.resize(40, 30);
@@ -270,24 +264,12 @@ void tst_viewer_GifViewport::displayPaintsExactlyWhereverItIsSeen()
         gif->move(place);
         for (const qint16 frame : {qint16(3), qint16(7), qint16(11)}) {
             gif->setFrame(frame);
-            const QImage seen = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-            const QImage want = expected[size_t(frame)];
-            for (int y = 0; y < seen.height(); ++y) {
-                for (int x = 0; x < seen.width(); ++x) {
-                    const QRgb w = want.pixel(x - place.x(), y - place.y());
-                    const QRgb shown = qAlpha(w) == 0 ? AniGIF::kBackground : w;
-                    QCOMPARE(seen.pixel(x, y), shown | 0xff000000);
-                }
-            }
+            QCOMPARE(window.grab().toImage().convertToFormat(QImage::Format_RGB32),
+                     shown(frame, place, window.size()));
         }
     }
-    const QImage whole = gif->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < whole.height(); ++y) {
-        for (int x = 0; x < whole.width(); ++x) {
-            const QRgb w = expected[11].pixel(x, y);
-            QCOMPARE(whole.pixel(x, y), (qAlpha(w) == 0 ? AniGIF::kBackground : w) | 0xff000000);
-        }
-    }
+    QCOMPARE(gif->grab().toImage().convertToFormat(QImage::Format_RGB32),
+             shown(11, QPoint(0, 0), gif->size()));
 }
 
 QTEST_MAIN(tst_viewer_GifViewport)

@@ -24,24 +24,9 @@ private:
     }
 };
 
-namespace {
-QWidget *buttonNamed(const ViewerFixture &f, const QString &name)
-{
-    if (name == "Image3")
-        return f.Image3;
-    if (name == "Image4")
-        return f.Image4;
-    if (name == "Image5")
-        return f.Image5;
-    if (name == "Image6")
-        return f.Image6;
-    return f.Image7;
-}
-} // namespace
-
 void tst_viewer_TransportButtons::pressActsAndLooksPressed_data()
 {
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("button"); // 0 .. 4: Image3 .. Image7
     QTest::addColumn<Qt::MouseButton>("mouse");
     QTest::addColumn<int>("frame");
     QTest::addColumn<int>("marker");
@@ -50,17 +35,17 @@ void tst_viewer_TransportButtons::pressActsAndLooksPressed_data()
         {Qt::LeftButton, "left"}, {Qt::RightButton, "right"}, {Qt::MiddleButton, "middle"}};
     // Four frames, halted on frame 2 (marker 199, "02").
     for (const auto &[mouse, name] : mice) {
-        QTest::addRow("stop, %s", name) << "Image3" << mouse << 0 << 9 << "00";
-        QTest::addRow("play, %s", name) << "Image4" << mouse << 2 << 199 << "02";
-        QTest::addRow("next, %s", name) << "Image5" << mouse << 3 << 294 << "03";
-        QTest::addRow("previous, %s", name) << "Image6" << mouse << 1 << 104 << "01";
-        QTest::addRow("pause, %s", name) << "Image7" << mouse << 2 << 199 << "02";
+        QTest::addRow("stop, %s", name) << 0 << mouse << 0 << 9 << "00";
+        QTest::addRow("play, %s", name) << 1 << mouse << 2 << 199 << "02";
+        QTest::addRow("next, %s", name) << 2 << mouse << 3 << 294 << "03";
+        QTest::addRow("previous, %s", name) << 3 << mouse << 1 << 104 << "01";
+        QTest::addRow("pause, %s", name) << 4 << mouse << 2 << 199 << "02";
     }
 }
 
 void tst_viewer_TransportButtons::pressActsAndLooksPressed()
 {
-    QFETCH(QString, button);
+    QFETCH(int, button);
     QFETCH(Qt::MouseButton, mouse);
     QFETCH(int, frame);
     QFETCH(int, marker);
@@ -72,7 +57,8 @@ void tst_viewer_TransportButtons::pressActsAndLooksPressed()
     f.display->Stop();
     f.showFrame(2);
 
-    QWidget *image = buttonNamed(f, button);
+    const std::array<QWidget *, 5> buttons{f.Image3, f.Image4, f.Image5, f.Image6, f.Image7};
+    QWidget *image = buttons[size_t(button)];
     const QPoint at = centreOf(f, image);
     QTest::mousePress(f.window->windowHandle(), mouse, {}, at);
     QVERIFY(image->isHidden());
@@ -83,7 +69,7 @@ void tst_viewer_TransportButtons::pressActsAndLooksPressed()
     QVERIFY(image->isHidden());
     QTest::mouseRelease(f.window->windowHandle(), mouse, {}, at);
     QTRY_VERIFY(!image->isHidden());
-    for (QWidget *other : {f.Image3, f.Image4, f.Image5, f.Image6, f.Image7})
+    for (QWidget *other : buttons)
         QVERIFY(!other->isHidden());
 }
 

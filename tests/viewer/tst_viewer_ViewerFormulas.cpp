@@ -11,11 +11,6 @@ private slots:
     void counterText();
     void addChecked_data();
     void addChecked();
-    void markerLeft_data();
-    void markerLeft();
-    void markerNeedsFrames();
-    void centring_data();
-    void centring();
     void commandLineText_data();
     void commandLineText();
 };
@@ -24,10 +19,7 @@ void tst_viewer_ViewerFormulas::counterText_data()
 {
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("text");
-    QTest::newRow("0") << 0 << "00";
-    QTest::newRow("7") << 7 << "07";
-    QTest::newRow("10") << 10 << "10";
-    QTest::newRow("123") << 123 << "123";
+    // Counters of one, two and three digits are checked on the window (tst_AnimationViewer).
     QTest::newRow("32767") << 32767 << "32767";
     QTest::newRow("-5") << -5 << "-05";
     QTest::newRow("-32768") << -32768 << "-32768";
@@ -65,67 +57,12 @@ void tst_viewer_ViewerFormulas::addChecked()
     QCOMPARE(int(out), result);
 }
 
-// The in-range placements are checked on the window (tst_AnimationViewer::markerAndCounters).
-void tst_viewer_ViewerFormulas::markerLeft_data()
-{
-    QTest::addColumn<int>("frames");
-    QTest::addColumn<int>("frame");
-    QTest::addColumn<float>("left");
-    QTest::addColumn<int>("pixel");
-    QTest::newRow("1 frame") << 1 << 0 << 9.0f << 9;
-    QTest::newRow("past the end") << 4 << 4 << 389.0f << 389;
-    QTest::newRow("before the start") << 4 << -1 << -86.0f << -86;
-}
-
-void tst_viewer_ViewerFormulas::markerLeft()
-{
-    QFETCH(int, frames);
-    QFETCH(int, frame);
-    QFETCH(float, left);
-    QFETCH(int, pixel);
-    const std::optional<float> got = ViewerFormulas::markerLeft(qint16(frames), qint16(frame));
-    QVERIFY(got.has_value());
-    QCOMPARE(*got, left);
-    QCOMPARE(ViewerFormulas::toPixel(*got), pixel);
-}
-
-void tst_viewer_ViewerFormulas::markerNeedsFrames()
-{
-    QVERIFY(!ViewerFormulas::markerLeft(0, 0).has_value());
-    QVERIFY(!ViewerFormulas::markerLeft(0, 3).has_value());
-}
-
-// Sizes the window shows are checked there (tst_AnimationViewer::centreDisplay); these are the
-// half-pixel cases.
-void tst_viewer_ViewerFormulas::centring_data()
-{
-    QTest::addColumn<int>("outer");
-    QTest::addColumn<int>("inner");
-    QTest::addColumn<float>("edge");
-    QTest::addColumn<int>("pixel");
-    QTest::newRow("486 and 202") << 486 << 202 << 142.0f << 142;
-    QTest::newRow("larger, odd") << 324 << 325 << -0.5f << 0;
-    QTest::newRow("larger by three") << 324 << 327 << -1.5f << -1;
-}
-
-void tst_viewer_ViewerFormulas::centring()
-{
-    QFETCH(int, outer);
-    QFETCH(int, inner);
-    QFETCH(float, edge);
-    QFETCH(int, pixel);
-    QCOMPARE(ViewerFormulas::centredEdge(outer, inner), edge);
-    QCOMPARE(ViewerFormulas::toPixel(edge), pixel);
-}
-
 void tst_viewer_ViewerFormulas::commandLineText_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("text");
-    QTest::newRow("none") << QStringList{"quorbanex"} << "";
-    QTest::newRow("one") << QStringList{"quorbanex", "/a/cat.gif"} << "/a/cat.gif";
-    QTest::newRow("split at a blank")
-        << QStringList{"quorbanex", "/a/my", "cat.gif"} << "/a/my cat.gif";
+    // No path, one path and a path split at its blank are shown on the window
+    // (tst_AnimationViewer::commandLine).
     QTest::newRow("quotes kept") << QStringList{"quorbanex", "\"x\""} << "\"x\"";
     QTest::newRow("empty list") << QStringList{} << "";
 }
