@@ -13,13 +13,20 @@ int openOutputs = 0;
 
 AudioOutput::~AudioOutput()
 {
+    closeDevice();
+    m_current.reset();
+}
+
+void AudioOutput::closeDevice()
+{
     if (m_device) {
         SDL_CloseAudioDevice(m_device);
+        m_device = 0;
         --openOutputs;
     }
-    m_current.reset();
     if (m_subsystemStarted)
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    m_subsystemStarted = false;
 }
 
 bool AudioOutput::openWithCurrentDriver()
@@ -57,11 +64,38 @@ bool AudioOutput::open()
     }
     if (!opened)
         return false;
+    started();
+    return true;
+}
+
+void AudioOutput::started()
+{
     ++openOutputs;
+    m_lost = false;
     const char *driver = SDL_GetCurrentAudioDriver();
     m_driver = QString::fromLatin1(driver ? driver : "");
     SDL_PauseAudioDevice(m_device, 0);
-    return true;
+}
+
+// SDL goes on calling back at the device's pace after the server drops it, but what it is fed
+// is lost; the device reports itself stopped. Its driver holds the dropped connection, so the
+// audio subsystem is started afresh, which connects to whatever server now runs.
+void AudioOutput::reopenIfLost()
+{
+    if (m_device && SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_STOPPED)
+        return;
+    if (!m_device && !m_lost)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (m_device) {
+        closeDevice();
+        m_lost = true;
+    } else if (now - m_lastAttempt < std::chrono::seconds(1)) {
+        return;
+    }
+    m_lastAttempt = now;
+    if (openWithCurrentDriver())
+        started();
 }
 
 std::unique_ptr<Playback> AudioOutput::exchange(std::unique_ptr<Playback> next)

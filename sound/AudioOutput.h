@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -9,6 +10,8 @@ class Playback;
 // The one audio device: float stereo at 44.1 kHz through SDL, fed by the current playback
 // (silence when there is none). Opened on first use; when no real device opens, SDL's dummy
 // driver takes over, which consumes sound at real-time pace so that positions still advance.
+// A device that the sound server drops (it ended or restarted) is opened again, see
+// reopenIfLost().
 class AudioOutput
 {
 public:
@@ -24,6 +27,10 @@ public:
 
     bool open();
     bool isOpen() const { return m_device != 0; }
+    // Opens the device again when the sound server has dropped it, so that the current playback
+    // goes on from where it stands; while none opens, it is tried again at most once a second
+    // and the playback waits.
+    void reopenIfLost();
     // The SDL audio driver in use ("pulseaudio", "alsa", "dummy", ...), empty before open.
     QString driverName() const { return m_driver; }
 
@@ -35,9 +42,13 @@ public:
 private:
     static void callback(void *self, std::uint8_t *stream, int bytes);
     bool openWithCurrentDriver();
+    void closeDevice();
+    void started();
 
     std::uint32_t m_device = 0;
     bool m_subsystemStarted = false;
     QString m_driver;
     std::unique_ptr<Playback> m_current;
+    bool m_lost = false;
+    std::chrono::steady_clock::time_point m_lastAttempt;
 };

@@ -117,6 +117,7 @@ std::optional<QString> MediaLayer::execute(const MediaCommand &command)
     case MediaCommand::Verb::StatusPosition:
         if (!current)
             return std::nullopt;
+        m_output->reopenIfLost(); // asked for several times a second while a sound is watched
         return QString::number(current->positionMs());
     }
     return std::nullopt;
@@ -156,6 +157,7 @@ bool MediaLayer::open(const QString &path)
             m_openProblem = QStringLiteral("файл повреждён или не поддерживается");
         return false;
     }
+    m_output->reopenIfLost();
     if (!m_output->open()) {
         m_openProblem = QStringLiteral("нет звукового устройства");
         return false;

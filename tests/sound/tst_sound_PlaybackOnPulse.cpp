@@ -25,6 +25,7 @@ private slots:
     void cleanupTestCase();
     void soundReachesTheSink_data();
     void soundReachesTheSink();
+    void soundGoesOnWhenTheServerRestarts();
 
 private:
     QTemporaryDir m_dir;
@@ -132,6 +133,31 @@ void tst_sound_PlaybackOnPulse::soundReachesTheSink()
              qPrintable(QStringLiteral("sounded for %1 s instead of 1.5 s (longest dropout %2 s)")
                             .arg(sounding)
                             .arg(span->longestGap)));
+}
+
+// The sound server ends under a repeating sound and another one starts: the position queries of
+// the sound's watch open the device again, and the sound is heard from the new server.
+void tst_sound_PlaybackOnPulse::soundGoesOnWhenTheServerRestarts()
+{
+    MediaLayer layer;
+    layer.setRepeat(true);
+    QCOMPARE(layer.send("open \"" + m_dir.filePath("tone.wav") + "\" alias med"),
+             QStringLiteral("1"));
+    layer.send(QStringLiteral("play med"));
+    QTRY_VERIFY(layer.send(QStringLiteral("status med position")).toInt() > 0);
+    m_sink.reset();
+    m_sink = std::make_unique<PulseNullSink>();
+    QVERIFY(m_sink->isRunning());
+    const QString recording = m_dir.filePath("restart.rec.wav");
+    QProcess *recorder = m_sink->record(recording);
+    QVERIFY(recorder);
+    for (int tick = 0; tick < 40; ++tick) { // four seconds of the watch's ticks
+        layer.send(QStringLiteral("status med position"));
+        QThread::msleep(100);
+    }
+    QVERIFY(PulseNullSink::stopRecording(recorder));
+    QVERIFY2(soundingSpan(recording, 0.05f), "nothing was heard from the new server");
+    QCOMPARE(layer.audioDriver(), QStringLiteral("pulseaudio"));
 }
 
 QTEST_GUILESS_MAIN(tst_sound_PlaybackOnPulse)
