@@ -74,8 +74,7 @@ private slots:
     void naturalOrder();
     void droppedFilesSorted_data();
     void droppedFilesSorted();
-    void dropAppendsAnimationsToTheList();
-    void dropChoosesOneSound();
+    void dropAnimationsThenASound();
 
     void soundNotes_data();
     void soundNotes();
@@ -376,9 +375,10 @@ void tst_app_DesktopUse::droppedFilesSorted()
     QCOMPARE(DroppedFiles::mayAccept(urls), !contents.isEmpty());
 }
 
-// The rows come after those already there, each with its caption, size and full path, and
-// nothing else on the window changes; the list file holds them at once.
-void tst_app_DesktopUse::dropAppendsAnimationsToTheList()
+// Dropped animations come after the rows already there, each with its caption, size and full
+// path, and nothing else on the window changes; the list file holds them at once. A sound
+// dropped after them is chosen and starts, and leaves the rows as they are.
+void tst_app_DesktopUse::dropAnimationsThenASound()
 {
     addRows(1);
     const QString base = dir.filePath(QStringLiteral("files"));
@@ -402,16 +402,12 @@ void tst_app_DesktopUse::dropAppendsAnimationsToTheList()
     QCOMPARE(QString::fromUtf8(listFile.readAll()),
              (QStringList{dir.filePath(QStringLiteral("row1.gif"))} + paths).join("\r\n") + "\r\n");
     QVERIFY(!form->Timer1->isActive());
-}
 
-void tst_app_DesktopUse::dropChoosesOneSound()
-{
-    const QString tone = dir.filePath(QStringLiteral("files/tone.wav"));
-    drop({QUrl::fromLocalFile(tone)});
+    drop(urlsOf(base, {"tone.wav"}));
     QCOMPARE(form->lblSnd->text(), QStringLiteral("Sound: tone"));
-    QCOMPARE(form->soundPanel->soundPath(), tone);
+    QCOMPARE(form->soundPanel->soundPath(), base + "/tone.wav");
     QVERIFY(form->Timer1->isActive());
-    QCOMPARE(FileListRows::rowCount(form->FileList), 0);
+    QCOMPARE(FileListRows::rowCount(form->FileList), 1 + paths.size());
 }
 
 void tst_app_DesktopUse::soundNotes_data()

@@ -8,12 +8,10 @@
 #include "TestGifs.h"
 #include "frmMain.h"
 #include "mdlMain.h"
-#include "mdlRegion.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
-#include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -147,7 +145,6 @@ private slots:
     void windowFrameListAndMenu();
     void pressesNeverFallThrough_data();
     void pressesNeverFallThrough();
-    void startUpShapesAndCentres();
     void startUpShowsTheNamedAnimationAtOnce();
 
 private:
@@ -354,26 +351,6 @@ void tst_app_frmMain::pressesNeverFallThrough()
         QCOMPARE(form->pos(), place);
     if (presses)
         QCOMPARE(presses->size(), 1);
-}
-
-void tst_app_frmMain::startUpShapesAndCentres()
-{
-    form.reset(mdlMain::Main());
-    QVERIFY(form->isVisible());
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    QCOMPARE(form->geometry().center(), screen.center());
-    QCOMPARE(form->size(), QSize(521, 568));
-
-    // The shape holds exactly the skin's pixels that are not of the colour at (1, 1), unshifted.
-    const QImage skin = SkinResources::skin().convertToFormat(QImage::Format_RGB32);
-    const QRgb key = skin.pixel(1, 1);
-    const QRegion mask = form->mask();
-    for (int y = 0; y < 568; ++y)
-        for (int x = 0; x < 521; ++x) {
-            const bool inside = x < skin.width() && y < skin.height() && skin.pixel(x, y) != key;
-            if (mask.contains(QPoint(x, y)) != inside)
-                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2)").arg(x).arg(y)));
-        }
 }
 
 // An animation named on the command line is in the window's first paint: when the window

@@ -50,8 +50,8 @@ class tst_app_mdlRegion : public QObject
 private slots:
     void runs_data();
     void runs();
+    void regionHoldsExactlyTheRunPixels_data();
     void regionHoldsExactlyTheRunPixels();
-    void keyComesFromPixelOneOne();
     void pixelQueryAndDegenerateImages();
     void indexedAndDirectPicturesAgree();
 };
@@ -85,31 +85,27 @@ void tst_app_mdlRegion::runs()
              expected);
 }
 
-// Merging rows into bands must keep exactly the pixels of the runs, whatever the pattern.
-void tst_app_mdlRegion::regionHoldsExactlyTheRunPixels()
+void tst_app_mdlRegion::regionHoldsExactlyTheRunPixels_data()
 {
-    const QStringList patterns[] = {
-        {"xxxx", "xxxx", "kxxk", "kxxk", "xxxx"},
-        {"kxkx", "kxkx", "xkxk", "kxkx"},
-        {"kkkkk", "kxxxk", "kkkkk", "kxxxk"},
-        {"xkkkkkkx", "xxkkkkxx", "xxxxxxxx", "xxxkkxxx", "xxxkkxxx", "kxxxxxxk"},
-        {"xxkx", "xkkx", "xkkx"}, // runs that start alike but end apart
-    };
-    const Colour key = 0x000000FF;
-    for (const QStringList &rows : patterns) {
-        QCOMPARE(pixelsOf(mdlRegion::MakeRegion(imageFrom(rows), key)), nonKeyPixels(rows, 'k'));
-    }
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("holes") << QStringList{"xxxx", "xxxx", "kxxk", "kxxk", "xxxx"};
+    QTest::newRow("checks") << QStringList{"kxkx", "kxkx", "xkxk", "kxkx"};
+    QTest::newRow("frames") << QStringList{"kkkkk", "kxxxk", "kkkkk", "kxxxk"};
+    QTest::newRow("narrowing") << QStringList{"xkkkkkkx", "xxkkkkxx", "xxxxxxxx",
+                                              "xxxkkxxx", "xxxkkxxx", "kxxxxxxk"};
+    QTest::newRow("runs that start alike but end apart") << QStringList{"xxkx", "xkkx", "xkkx"};
+    QTest::newRow("key elsewhere than the corner") << QStringList{"xxxx", "xkxx", "xxxk", "kxxx"};
 }
 
-// Only the colour at (1, 1) decides; the corner pixel plays no part and a pixel of the key's
-// colour anywhere else lies outside.
-void tst_app_mdlRegion::keyComesFromPixelOneOne()
+// Merging rows into bands must keep exactly the pixels of the runs, whatever the pattern. Only
+// the colour at (1, 1) decides; the corner pixel plays no part and a pixel of the key's colour
+// anywhere else lies outside.
+void tst_app_mdlRegion::regionHoldsExactlyTheRunPixels()
 {
-    const QStringList rows{"xxxx", "xkxx", "xxxk", "kxxx"};
+    QFETCH(QStringList, rows);
     const QImage image = imageFrom(rows);
-    const Colour key = mdlRegion::GetPixel(image, 1, 1);
-    QCOMPARE(key, Colour(0x000000FF));
-    QCOMPARE(pixelsOf(mdlRegion::MakeRegion(image, key)), nonKeyPixels(rows, 'k'));
+    QCOMPARE(pixelsOf(mdlRegion::MakeRegion(image, mdlRegion::GetPixel(image, 1, 1))),
+             nonKeyPixels(rows, rows[1][1]));
 }
 
 void tst_app_mdlRegion::pixelQueryAndDegenerateImages()
