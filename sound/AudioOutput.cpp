@@ -54,6 +54,12 @@ bool AudioOutput::open()
 {
     if (m_device)
         return true;
+    // After the server went away, a new sound waits for it as a playing one does, rather than
+    // go to the dummy driver for good.
+    if (m_lost) {
+        reopenIfLost();
+        return true;
+    }
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Quorbanex");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Background sound");
@@ -90,6 +96,7 @@ void AudioOutput::reopenIfLost()
     if (m_device) {
         closeDevice();
         m_lost = true;
+        m_driver.clear();
     } else if (now - m_lastAttempt < std::chrono::seconds(1)) {
         return;
     }

@@ -29,9 +29,10 @@ public:
     bool isOpen() const { return m_device != 0; }
     // Opens the device again when the sound server has dropped it, so that the current playback
     // goes on from where it stands; while none opens, it is tried again at most once a second
-    // and the playback waits.
+    // and the playback waits. Until then open() succeeds without a device.
     void reopenIfLost();
-    // The SDL audio driver in use ("pulseaudio", "alsa", "dummy", ...), empty before open.
+    // The SDL audio driver in use ("pulseaudio", "alsa", "dummy", ...), empty before open and
+    // while a lost device has not opened again.
     QString driverName() const { return m_driver; }
 
     // Puts `next` in place of the current playback under the audio lock and hands back the

@@ -135,17 +135,23 @@ void tst_sound_PlaybackOnPulse::soundReachesTheSink()
                             .arg(span->longestGap)));
 }
 
-// The sound server ends under a repeating sound and another one starts: the position queries of
-// the sound's watch open the device again, and the sound is heard from the new server.
+// The sound server ends under a repeating sound; the sound is opened again while none runs, and
+// then another server starts: the position queries of the sound's watch open the device again,
+// and the sound is heard from the new server.
 void tst_sound_PlaybackOnPulse::soundGoesOnWhenTheServerRestarts()
 {
     MediaLayer layer;
     layer.setRepeat(true);
-    QCOMPARE(layer.send("open \"" + m_dir.filePath("tone.wav") + "\" alias med"),
-             QStringLiteral("1"));
+    const QString open = "open \"" + m_dir.filePath("tone.wav") + "\" alias med";
+    QCOMPARE(layer.send(open), QStringLiteral("1"));
     layer.send(QStringLiteral("play med"));
     QTRY_VERIFY(layer.send(QStringLiteral("status med position")).toInt() > 0);
     m_sink.reset();
+    QTRY_VERIFY(layer.send(QStringLiteral("status med position")).toInt() >= 0 &&
+                layer.audioDriver().isEmpty());
+    layer.send(QStringLiteral("close all"));
+    QCOMPARE(layer.send(open), QStringLiteral("1"));
+    layer.send(QStringLiteral("play med"));
     m_sink = std::make_unique<PulseNullSink>();
     QVERIFY(m_sink->isRunning());
     const QString recording = m_dir.filePath("restart.rec.wav");
