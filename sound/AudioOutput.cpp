@@ -52,14 +52,11 @@ bool AudioOutput::openWithCurrentDriver()
 
 bool AudioOutput::open()
 {
-    if (m_device)
-        return true;
     // After the server went away, a new sound waits for it as a playing one does, rather than
     // go to the dummy driver for good.
-    if (m_lost) {
-        reopenIfLost();
+    reopenIfLost();
+    if (m_device || m_lost)
         return true;
-    }
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Quorbanex");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Background sound");

@@ -25,6 +25,7 @@ public:
     AudioOutput(const AudioOutput &) = delete;
     AudioOutput &operator=(const AudioOutput &) = delete;
 
+    // Opens the device, or opens a lost one again (see reopenIfLost()).
     bool open();
     bool isOpen() const { return m_device != 0; }
     // Opens the device again when the sound server has dropped it, so that the current playback

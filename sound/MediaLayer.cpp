@@ -157,7 +157,6 @@ bool MediaLayer::open(const QString &path)
             m_openProblem = QStringLiteral("файл повреждён или не поддерживается");
         return false;
     }
-    m_output->reopenIfLost();
     if (!m_output->open()) {
         m_openProblem = QStringLiteral("нет звукового устройства");
         return false;
