@@ -1,12 +1,16 @@
 #pragma once
 
+#include "ListFile.h"
 #include "ListFileLocation.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
+#include <optional>
 
 class FolderImportDialog;
+class QFileSystemWatcher;
 class QLabel;
 class PlayList;
 class QTreeWidget;
@@ -50,13 +54,14 @@ public:
 
     // Fills the list from the list file (once, while the main window loads). A missing file
     // gives an empty list; so does an unreadable one, which is then never replaced by an empty
-    // list.
+    // list. From then on the rows follow what other copies of the program write to the file.
     void loadList();
     // Writes every row's full path to the list file; false when nothing was written (the old file
-    // is then unchanged).
+    // is then unchanged). Rows another copy of the program wrote there in the meantime are taken
+    // into the list first rather than overwritten.
     bool saveList();
-    // Saves the list when its rows differ from what the list file was last read or written
-    // with; false when such a save failed.
+    // Saves the list, as saveList does, when its rows differ from what the list file was last
+    // read or written with; false when such a save failed.
     bool saveChangedList();
 
     bool isListShown() const;
@@ -83,6 +88,15 @@ signals:
 private:
     // Writes `lines` as the list file, unless they would empty an unreadable one.
     bool writeLines(const QList<QByteArray> &lines);
+    // What another copy of the program wrote to the list file since this one last read or wrote
+    // it; nothing when the file is as this copy left it, or is gone or cannot be read.
+    std::optional<QList<QByteArray>> writtenElsewhere();
+    // `lines` with what another copy wrote taken in; the rows show the result.
+    QList<QByteArray> takeInOtherCopies(const QList<QByteArray> &lines);
+    // Makes the rows hold `lines`, keeping the rows that stay with their selection.
+    void showLines(const QList<QByteArray> &lines);
+    void watchListFile();
+    void followListFile();
     void letMessagesRun();
     void setDisplayVisible(bool visible);
 
@@ -93,8 +107,11 @@ private:
     ListFileLocation m_location;
     DialogRunner m_runDialog;
     bool m_listFileUnreadable = false;
-    // The lines the list file holds, as last read or written.
+    // The lines the list file holds, as last read or written, and the file's stamp then.
     QList<QByteArray> m_fileLines;
+    ListFile::Stamp m_fileStamp;
+    QFileSystemWatcher *m_listWatch = nullptr;
+    QTimer m_followDelay;
 
     QPointer<PlayList> m_playList;
 };

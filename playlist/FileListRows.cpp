@@ -74,13 +74,17 @@ void FileListRows::addFileLines(QTreeWidget *list, const QList<QByteArray> &line
 {
     QList<QTreeWidgetItem *> items;
     items.reserve(lines.size());
-    for (const QByteArray &line : lines) {
-        const QString path = ListFileCodec::decodePath(line);
-        QTreeWidgetItem *item = makeRow(DisplayName::of(path), path);
-        item->setData(CaptionColumn, fileLineRole, line);
-        items.append(item);
-    }
+    for (const QByteArray &line : lines)
+        items.append(fileLineRow(line));
     list->addTopLevelItems(items);
+}
+
+QTreeWidgetItem *FileListRows::fileLineRow(const QByteArray &line)
+{
+    const QString path = ListFileCodec::decodePath(line);
+    QTreeWidgetItem *item = makeRow(DisplayName::of(path), path);
+    item->setData(CaptionColumn, fileLineRole, line);
+    return item;
 }
 
 QList<QByteArray> FileListRows::fileLines(const QTreeWidget *list)

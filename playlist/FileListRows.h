@@ -36,6 +36,8 @@ public:
     // Appends one row per line of the list file, in one go: caption from the path, the line's
     // bytes kept as they were.
     static void addFileLines(QTreeWidget *list, const QList<QByteArray> &lines);
+    // A new row for one line of the list file, not yet in a list.
+    static QTreeWidgetItem *fileLineRow(const QByteArray &line);
     // What the list file holds for the current rows.
     static QList<QByteArray> fileLines(const QTreeWidget *list);
 

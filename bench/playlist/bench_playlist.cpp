@@ -111,6 +111,18 @@ int main(int argc, char **argv)
     std::printf("rows left: %d\n", FileListRows::rowCount(fileList));
     report("save (50,000 rows)", timeMs([&] { list.saveList(); }));
 
+    // Another copy of the program appends a row; the next save takes it in instead of writing.
+    QList<QByteArray> fromOtherCopy = FileListRows::fileLines(fileList);
+    fromOtherCopy.append(lines.first());
+    {
+        QFile list(dir.filePath(QStringLiteral("filelist.inf")));
+        if (!list.open(QIODevice::WriteOnly) ||
+            list.write(ListFileCodec::joinLines(fromOtherCopy)) < 0)
+            return 1;
+    }
+    report("save after another copy appended a row", timeMs([&] { list.saveList(); }));
+    std::printf("rows now: %d\n", FileListRows::rowCount(fileList));
+
     fileList->clear();
     QDir::setCurrent(gifs);
     list.setFolderDialogRunner([](FolderImportDialog &dialog) {

@@ -141,6 +141,7 @@ private slots:
     void unreadableListFileIsNotEmptied();
 
     void toggleWritesOnEveryHide();
+    void copiesShareTheListFile();
     void rowClick();
 
     void removeSelected_data();
@@ -307,6 +308,50 @@ void tst_playlist_AnimationList::toggleWritesOnEveryHide()
     }
 }
 
+// Two copies of the program on one list file. Each takes in what the other wrote, whether it
+// notices the change first or writes first; its selected and current rows stay. Both follow a
+// file written in place, too.
+void tst_playlist_AnimationList::copiesShareTheListFile()
+{
+    QVERIFY(FileBytes::write(m_dir->filePath(QStringLiteral("filelist.inf")),
+                             "/g/a.gif\r\n/g/b.gif\r\n"));
+    StandIn one(m_dir->path());
+    StandIn two(m_dir->path());
+    for (StandIn *copy : {&one, &two}) {
+        copy->list->loadList();
+        copy->list->toggleList();
+    }
+    const auto append = [&one](const char *name) {
+        FileListRows::addListRow(one.fileList, QString::fromLatin1(name),
+                                 QStringLiteral("/g/%1.gif").arg(QLatin1StringView(name)));
+        QVERIFY(one.list->saveChangedList());
+    };
+    two.select({2});
+    two.fileList->setCurrentItem(FileListRows::row(two.fileList, 2), 0,
+                                 QItemSelectionModel::NoUpdate);
+
+    append("c");
+    QTRY_COMPARE(two.captions(), (QStringList{"a", "b", "c"}));
+    QCOMPARE(two.fileList->selectedItems(), QList{FileListRows::row(two.fileList, 2)});
+    QCOMPARE(two.fileList->currentItem(), FileListRows::row(two.fileList, 2));
+
+    append("d");
+    two.list->removeSelected(); // before it has noticed d
+    const QStringList both{"a", "c", "d"};
+    QCOMPARE(two.captions(), both);
+    QTRY_COMPARE(one.captions(), both);
+
+    append("e");
+    two.list->toggleList(); // the list button saves on every hide
+    QCOMPARE(ListFile::read(two.listPath).lines,
+             (QList<QByteArray>{"/g/a.gif", "/g/c.gif", "/g/d.gif", "/g/e.gif"}));
+
+    // An editor that writes the file in place.
+    QVERIFY(FileBytes::write(two.listPath, "/g/f.gif\r\n"));
+    for (StandIn *copy : {&one, &two})
+        QTRY_COMPARE(copy->captions(), QStringList{"f"});
+}
+
 void tst_playlist_AnimationList::rowClick()
 {
     const QString cat = gif(QStringLiteral("cat.gif"), 500);
@@ -378,7 +423,8 @@ void tst_playlist_AnimationList::removeMixedSelections()
 {
     QRandomGenerator random(20240611);
     for (int round = 0; round < 25; ++round) {
-        StandIn main(m_dir->path());
+        const QTemporaryDir folder; // a list file of its own: the rows are all of one path
+        StandIn main(folder.path());
         const int count = 1 + int(random.bounded(60));
         main.addRows(count);
         main.list->toggleList();

@@ -2,6 +2,7 @@
 #include "ListFile.h"
 #include "ListFileCodec.h"
 #include "ListFileLocation.h"
+#include "ListMerge.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,6 +90,9 @@ private slots:
 
     void locationBesideProgramOrInDataFolder();
     void locationReadsListLeftBesideProgram();
+
+    void mergeKeepsBothCopiesEdits_data();
+    void mergeKeepsBothCopiesEdits();
 };
 
 void tst_playlist_ListFile::splitLines_data()
@@ -329,6 +333,53 @@ void tst_playlist_ListFile::locationReadsListLeftBesideProgram()
     QCOMPARE(seeded.readPath(), program + QStringLiteral("/filelist.inf"));
     QCOMPARE(seeded.writePath(), data + QStringLiteral("/filelist.inf"));
     QCOMPARE(own.readPath(), data + QStringLiteral("/filelist.inf"));
+}
+
+// Lines are one letter each; `base` is what this copy last read or wrote, `ours` its rows now,
+// `theirs` what another copy has written since.
+void tst_playlist_ListFile::mergeKeepsBothCopiesEdits_data()
+{
+    QTest::addColumn<QByteArray>("base");
+    QTest::addColumn<QByteArray>("ours");
+    QTest::addColumn<QByteArray>("theirs");
+    QTest::addColumn<QByteArray>("merged");
+
+    QTest::newRow("we changed nothing") << QByteArray("abc") << QByteArray("abc") << QByteArray("ad")
+                                        << QByteArray("ad");
+    QTest::newRow("they changed nothing")
+        << QByteArray("abc") << QByteArray("bcde") << QByteArray("abc") << QByteArray("bcde");
+    QTest::newRow("we removed, they appended")
+        << QByteArray("abcd") << QByteArray("ad") << QByteArray("abcdxy") << QByteArray("adxy");
+    QTest::newRow("we appended, they removed")
+        << QByteArray("abcd") << QByteArray("abcdxy") << QByteArray("ad") << QByteArray("adxy");
+    QTest::newRow("both appended") << QByteArray("ab") << QByteArray("abx") << QByteArray("aby")
+                                   << QByteArray("abyx");
+    QTest::newRow("both removed the same")
+        << QByteArray("abc") << QByteArray("ac") << QByteArray("ac") << QByteArray("ac");
+    QTest::newRow("they emptied it, we appended")
+        << QByteArray("abc") << QByteArray("abcx") << QByteArray("") << QByteArray("x");
+    QTest::newRow("the second of equal lines goes")
+        << QByteArray("axbxc") << QByteArray("axbc") << QByteArray("axbxcz")
+        << QByteArray("axbcz");
+    QTest::newRow("a line they removed first is not taken twice")
+        << QByteArray("xx") << QByteArray("x") << QByteArray("x") << QByteArray("x");
+    QTest::newRow("we removed all and appended")
+        << QByteArray("ab") << QByteArray("c") << QByteArray("abd") << QByteArray("dc");
+}
+
+void tst_playlist_ListFile::mergeKeepsBothCopiesEdits()
+{
+    QFETCH(QByteArray, base);
+    QFETCH(QByteArray, ours);
+    QFETCH(QByteArray, theirs);
+    QFETCH(QByteArray, merged);
+    const auto lines = [](const QByteArray &letters) {
+        Lines result;
+        for (char letter : letters)
+            result.append(QByteArray(1, letter));
+        return result;
+    };
+    QCOMPARE(ListMerge::merge(lines(base), lines(ours), lines(theirs)), lines(merged));
 }
 
 QTEST_GUILESS_MAIN(tst_playlist_ListFile)
