@@ -42,8 +42,6 @@ void AnimationList::loadList()
     if (m_location.readPath() == m_location.writePath())
         m_fileStamp = contents.stamp;
     FileListRows::addFileLines(m_fileList, contents.lines);
-    // Watching is set up once the window is on show: it is not needed for the first frame.
-    QTimer::singleShot(0, this, &AnimationList::watchListFile);
 }
 
 bool AnimationList::saveList()
@@ -72,7 +70,8 @@ bool AnimationList::writeLines(const QList<QByteArray> &lines)
     m_listFileUnreadable = false;
     m_fileLines = lines;
     m_fileStamp = written;
-    watchListFile();
+    if (m_listWatch)
+        watchListFile(); // the folder may have been made by this write
     return true;
 }
 
@@ -181,9 +180,7 @@ void AnimationList::followListFile()
     if (!m_fileList)
         return;
     watchListFile();
-    const QList<QByteArray> lines = takeInOtherCopies(FileListRows::fileLines(m_fileList));
-    if (lines != m_fileLines)
-        writeLines(lines);
+    takeInOtherCopies(FileListRows::fileLines(m_fileList));
 }
 
 bool AnimationList::isListShown() const
@@ -197,6 +194,10 @@ void AnimationList::toggleList()
         return;
     // Other handlers run while messages are let run; the list may be gone afterwards.
     if (m_fileList->isHidden()) {
+        // Rows other copies of the program wrote are taken in before the list shows, and from
+        // then on as they are written. A list never shown is never watched: until this copy
+        // writes, which takes them in too, they make no difference.
+        followListFile();
         setDisplayVisible(false);
         letMessagesRun();
         if (m_fileList)

@@ -54,7 +54,8 @@ public:
 
     // Fills the list from the list file (once, while the main window loads). A missing file
     // gives an empty list; so does an unreadable one, which is then never replaced by an empty
-    // list. From then on the rows follow what other copies of the program write to the file.
+    // list. Once the list has been shown, its rows follow what other copies of the program
+    // write to the file.
     void loadList();
     // Writes every row's full path to the list file; false when nothing was written (the old file
     // is then unchanged). Rows another copy of the program wrote there in the meantime are taken
@@ -96,6 +97,7 @@ private:
     // Makes the rows hold `lines`, keeping the rows that stay with their selection.
     void showLines(const QList<QByteArray> &lines);
     void watchListFile();
+    // Takes in what other copies wrote, without writing.
     void followListFile();
     void letMessagesRun();
     void setDisplayVisible(bool visible);
