@@ -1,28 +1,12 @@
 #include "FileListRows.h"
 
 #include "DisplayName.h"
+#include "FileListRow.h"
 #include "ListFileCodec.h"
-#include "ListRowText.h"
 
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QSignalBlocker>
 #include <QTreeWidget>
-
-namespace {
-
-QTreeWidgetItem *makeRow(const QString &caption, const QString &fullPath)
-{
-    auto *item = new QTreeWidgetItem(QStringList{caption});
-    const QFileInfo file(fullPath);
-    if (file.isFile())
-        item->setText(FileListRows::SizeColumn, ListRowText::sizeText(file.size()));
-    item->setData(FileListRows::CaptionColumn, FileListRows::fullPathRole, fullPath);
-    item->setToolTip(FileListRows::CaptionColumn, fullPath);
-    return item;
-}
-
-} // namespace
 
 void FileListRows::applyLook(QTreeWidget *list)
 {
@@ -67,7 +51,7 @@ void FileListRows::applyLook(QTreeWidget *list)
 
 void FileListRows::addListRow(QTreeWidget *list, const QString &caption, const QString &fullPath)
 {
-    list->addTopLevelItem(makeRow(caption, fullPath));
+    list->addTopLevelItem(new FileListRow(caption, fullPath));
 }
 
 void FileListRows::addFileLines(QTreeWidget *list, const QList<QByteArray> &lines)
@@ -82,7 +66,7 @@ void FileListRows::addFileLines(QTreeWidget *list, const QList<QByteArray> &line
 QTreeWidgetItem *FileListRows::fileLineRow(const QByteArray &line)
 {
     const QString path = ListFileCodec::decodePath(line);
-    QTreeWidgetItem *item = makeRow(DisplayName::of(path), path);
+    QTreeWidgetItem *item = new FileListRow(DisplayName::of(path), path);
     item->setData(CaptionColumn, fileLineRole, line);
     return item;
 }
