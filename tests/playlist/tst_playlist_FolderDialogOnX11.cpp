@@ -8,6 +8,7 @@
 #include "XvfbServer.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -120,7 +121,18 @@ void tst_playlist_FolderDialogOnX11::addsTheFolderWhereTheUserIs()
         return RootWindowImage::grab(display.get()).copy(dir1.translated(corner));
     };
     // The folder tree shows where the user is, highlighted: one row of the highlight's colour.
-    QTRY_VERIFY_WITH_TIMEOUT(highlightedRows(dir1Image()) > 8, guardMs);
+    // While the dialog comes up, the area shows the blue list behind it, then the tree without
+    // the highlight; the check waits until one row has been highlighted for half a second.
+    QElapsedTimer highlighted;
+    const auto oneRowStaysHighlighted = [&] {
+        const int rows = highlightedRows(dir1Image());
+        if (rows <= 8 || rows >= dir1.height() / 3)
+            highlighted.invalidate();
+        else if (!highlighted.isValid())
+            highlighted.start();
+        return highlighted.isValid() && highlighted.elapsed() >= 500;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(oneRowStaysHighlighted(), guardMs);
     dir1Image().save(QDir::currentPath() + "/folder-dialog-on-x11.png");
 
     const auto dialogPoint = [&](QPoint p) {
