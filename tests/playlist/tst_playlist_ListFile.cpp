@@ -3,6 +3,7 @@
 #include "ListFileCodec.h"
 #include "ListFileLocation.h"
 #include "ListMerge.h"
+#include "ReadOnlyFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <sys/mount.h>
 #include <sys/resource.h>
 
@@ -320,15 +322,19 @@ void tst_playlist_ListFile::locationReadsListLeftBesideProgram()
     QVERIFY(QDir().mkdir(program));
     QVERIFY(FileBytes::write(program + QStringLiteral("/filelist.inf"), "/g/a.gif\r\n"));
     QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+    std::optional<ReadOnlyFolder> readOnly;
+    if (QFileInfo(program).isWritable()) // root: permission bits do not stop it
+        readOnly.emplace(program);
     const bool stillWritable = QFileInfo(program).isWritable();
     const QString data = dir.filePath(QStringLiteral("data"));
     const ListFileLocation seeded(program, data);
     QVERIFY(QDir().mkdir(data));
     QVERIFY(FileBytes::write(data + QStringLiteral("/filelist.inf"), {}));
     const ListFileLocation own(program, data);
+    readOnly.reset();
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (stillWritable)
-        QSKIP("permission bits do not stop this user from writing (running as root)");
+        QSKIP("neither permission bits nor a read-only bind stop this user from writing");
 
     QCOMPARE(seeded.readPath(), program + QStringLiteral("/filelist.inf"));
     QCOMPARE(seeded.writePath(), data + QStringLiteral("/filelist.inf"));
@@ -344,23 +350,22 @@ void tst_playlist_ListFile::mergeKeepsBothCopiesEdits_data()
     QTest::addColumn<QByteArray>("theirs");
     QTest::addColumn<QByteArray>("merged");
 
-    QTest::newRow("we changed nothing") << QByteArray("abc") << QByteArray("abc") << QByteArray("ad")
-                                        << QByteArray("ad");
+    QTest::newRow("we changed nothing")
+        << QByteArray("abc") << QByteArray("abc") << QByteArray("ad") << QByteArray("ad");
     QTest::newRow("they changed nothing")
         << QByteArray("abc") << QByteArray("bcde") << QByteArray("abc") << QByteArray("bcde");
     QTest::newRow("we removed, they appended")
         << QByteArray("abcd") << QByteArray("ad") << QByteArray("abcdxy") << QByteArray("adxy");
     QTest::newRow("we appended, they removed")
         << QByteArray("abcd") << QByteArray("abcdxy") << QByteArray("ad") << QByteArray("adxy");
-    QTest::newRow("both appended") << QByteArray("ab") << QByteArray("abx") << QByteArray("aby")
-                                   << QByteArray("abyx");
+    QTest::newRow("both appended")
+        << QByteArray("ab") << QByteArray("abx") << QByteArray("aby") << QByteArray("abyx");
     QTest::newRow("both removed the same")
         << QByteArray("abc") << QByteArray("ac") << QByteArray("ac") << QByteArray("ac");
     QTest::newRow("they emptied it, we appended")
         << QByteArray("abc") << QByteArray("abcx") << QByteArray("") << QByteArray("x");
     QTest::newRow("the second of equal lines goes")
-        << QByteArray("axbxc") << QByteArray("axbc") << QByteArray("axbxcz")
-        << QByteArray("axbcz");
+        << QByteArray("axbxc") << QByteArray("axbc") << QByteArray("axbxcz") << QByteArray("axbcz");
     QTest::newRow("a line they removed first is not taken twice")
         << QByteArray("xx") << QByteArray("x") << QByteArray("x") << QByteArray("x");
     QTest::newRow("we removed all and appended")
