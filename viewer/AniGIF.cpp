@@ -77,6 +77,15 @@ void AniGIF::setFrame(qint16 frame)
     }
 }
 
+// Passes made under an endless setting, or under a smaller count, would otherwise end the new
+// one at once, halting playback that the pass counter of the caller still expects to go on.
+void AniGIF::setLoops(qint16 loops)
+{
+    if (loops != m_loops)
+        m_passesDone = 0;
+    m_loops = loops;
+}
+
 void AniGIF::Play()
 {
     if (!m_decoder->isLoaded() || m_playing)
