@@ -90,14 +90,18 @@ void tst_viewer_AnimationViewer::doubleClickShowsTheClickedRow()
     QCOMPARE(innerPos(f), QPoint(193, 137)); // (486 - 101) / 2 = 192.5, (324 - 50) / 2
     QCOMPARE(f.viewer->currentIndex(), qint16(3));
     QCOMPARE(f.lblAnim->text(), QStringLiteral("anim: c")); // left to the row click
-    // Nothing else of the frame-change side is touched.
     QCOMPARE(f.lb2->text(), QStringLiteral("00"));
     QCOMPARE(f.im1->x(), 9);
 
-    // A file from the dialog leaves the list position alone.
+    // A file from the dialog leaves the list position alone. Marker and frame label go to its
+    // first frame at once, not after that frame's delay.
+    f.showFrame(4);
+    QCOMPARE(f.lb2->text(), QStringLiteral("04"));
     f.chooserAnswer = f.gif("d.gif", {10, 10}, 7);
     f.viewer->chooseAnimation();
     QCOMPARE(f.lb1->text(), QStringLiteral("07"));
+    QCOMPARE(f.lb2->text(), QStringLiteral("00"));
+    QCOMPARE(f.im1->x(), 9);
     QCOMPARE(f.viewer->currentIndex(), qint16(3));
 }
 
@@ -463,6 +467,11 @@ void tst_viewer_AnimationViewer::advanceSkipsRowsThatCannotBeLoaded()
         QCOMPARE(f.display->FrameCount(), qint16(to + 1));
         QCOMPARE(f.lb1->text(), ViewerFormulas::counterText(to + 1));
         QCOMPARE(f.display->size(), QSize(10 * to, 10));
+        // At the first frame of the new row, with the pass number it plays: rows passed over
+        // leave no trace on the counters.
+        QCOMPARE(f.lb2->text(), QStringLiteral("00"));
+        QCOMPARE(f.im1->x(), 9);
+        QCOMPARE(f.Label4->text(), QStringLiteral("01"));
     } else {
         QCOMPARE(f.display->FrameCount(), qint16(to == 0 ? 0 : 2));
         QCOMPARE(f.lb1->text(), ViewerFormulas::counterText(f.display->FrameCount()));
