@@ -79,15 +79,6 @@ void AniGIF::setFrame(qint16 frame)
     }
 }
 
-// Passes made under an endless setting, or under a smaller count, would otherwise end the new
-// one at once, halting playback that the pass counter of the caller still expects to go on.
-void AniGIF::setLoops(qint16 loops)
-{
-    if (loops != m_loops)
-        m_passesDone = 0;
-    m_loops = loops;
-}
-
 void AniGIF::Play()
 {
     if (!m_decoder->isLoaded() || m_playing)
@@ -172,8 +163,9 @@ void AniGIF::advance()
     const int delay = m_decoder->delayMs(next);
     m_due = m_due + delay < now - kMaxLagMs ? now + delay : m_due + delay;
     if (next == count - 1) {
-        ++m_passesDone;
-        if (m_loops > 0 && m_passesDone >= m_loops) {
+        if (m_loops > 1)
+            ++m_passesDone;
+        if (m_loops == 1 || (m_loops > 1 && m_passesDone >= m_loops)) {
             m_playing = false;
             m_finished = true;
         }
