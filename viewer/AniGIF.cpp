@@ -1,9 +1,11 @@
 #include "AniGIF.h"
 
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QRegion>
+#include <QWindow>
 #include <algorithm>
 
 namespace {
@@ -109,9 +111,17 @@ void AniGIF::arm(qint64 inMs)
     m_timer.start(int(std::clamp<qint64>(inMs, 0, 24 * 3600 * 1000)));
 }
 
+// On X11 the server says whether the window is on screen, and that is what counts: a minimise
+// that no window manager carries out leaves the window in view, although Qt takes it for
+// minimised from the request on. Elsewhere the minimised state is all there is to go by.
 bool AniGIF::viewable() const
 {
-    return isVisible() && !window()->isMinimized();
+    if (!isVisible())
+        return false;
+    const QWindow *handle = window()->windowHandle();
+    if (handle && QGuiApplication::platformName() == QLatin1String("xcb"))
+        return handle->isExposed();
+    return !window()->isMinimized();
 }
 
 void AniGIF::tick()
@@ -153,8 +163,9 @@ void AniGIF::advance()
     const int delay = m_decoder->delayMs(next);
     m_due = m_due + delay < now - kMaxLagMs ? now + delay : m_due + delay;
     if (next == count - 1) {
-        ++m_passesDone;
-        if (m_loops > 0 && m_passesDone >= m_loops) {
+        if (m_loops > 1)
+            ++m_passesDone;
+        if (m_loops == 1 || (m_loops > 1 && m_passesDone >= m_loops)) {
             m_playing = false;
             m_finished = true;
         }

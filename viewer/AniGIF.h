@@ -16,7 +16,9 @@
 // frame it shows (for a one-frame animation: once per pass, after the frame's delay). A pass
 // ends when the last frame is shown; after Loops() passes (0: never) playback halts on the
 // last frame, and FrameChanged for that frame is raised after the halt, so a handler may load
-// and play something else. Play() after such an end starts a new round of passes.
+// and play something else. Play() after such an end starts a new round of passes. Passes are
+// counted only while Loops() is above 1, as the program's own pass counter counts them, so a
+// change of Loops() finds both counts alike: passes played without end do not count.
 //
 // setFrame() shows a frame at once, also while halted, without raising FrameChanged; numbers
 // outside 0 .. FrameCount() - 1 are clamped. While playing, that frame then gets its full

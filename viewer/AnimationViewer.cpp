@@ -103,15 +103,8 @@ void AnimationViewer::centreDisplay()
 // count lowered in the menu below the passes already made still moves on.
 void AnimationViewer::frameChanged()
 {
-    if (!m_display)
+    if (!m_display || !markFrameOnShow())
         return;
-    const std::optional<float> left =
-        ViewerFormulas::markerLeft(m_display->FrameCount(), m_display->Frame());
-    if (!left)
-        return;
-    if (m_im1)
-        m_im1->move(ViewerFormulas::toPixel(*left), m_im1->y());
-    setLabel(m_lb2, m_display->Frame());
     qint16 pass = 0;
     if (!ViewerFormulas::addChecked(m_loopCounter, 1, pass))
         return;
@@ -148,8 +141,10 @@ void AnimationViewer::advanceToNextRow()
             m_currentIndex = 1;
         if (loadFile(m_playList ? m_playList->fullPath(m_currentIndex) : QString()))
             break;
-        if (++failed >= rows)
+        if (++failed >= rows) {
+            showNothing();
             return;
+        }
         if (!ViewerFormulas::addChecked(m_currentIndex, 1, m_currentIndex))
             m_currentIndex = 1;
     }
@@ -157,6 +152,7 @@ void AnimationViewer::advanceToNextRow()
         return;
     m_display->setFrame(ViewerFormulas::kRewindFrame);
     setLabel(m_lb1, m_display->FrameCount());
+    markFrameOnShow();
     if (!letMessagesRun(3))
         return;
     centreDisplay();
@@ -239,9 +235,12 @@ bool AnimationViewer::letMessagesRun(int times)
 // The show sequence; when the file cannot be loaded nothing after the load is done.
 AnimationViewer::Shown AnimationViewer::showAnimation(const QString &path)
 {
-    if (!m_display || !loadFile(path))
+    if (!m_display || !loadFile(path)) {
+        showNothing();
         return Shown::NotLoaded;
+    }
     setLabel(m_lb1, m_display->FrameCount());
+    markFrameOnShow();
     // Centred before it shows, so it is never drawn at its old place first.
     centreDisplay();
     m_display->show();
@@ -251,21 +250,40 @@ AnimationViewer::Shown AnimationViewer::showAnimation(const QString &path)
     return letMessagesRun(3) ? Shown::Yes : Shown::ViewerGone;
 }
 
-// A file that does not load leaves the display empty; the counters and the marker then show the
-// values they have while nothing is shown, not those of the animation shown before.
+// A file that does not load leaves the display empty.
 bool AnimationViewer::loadFile(const QString &path)
 {
     const bool loaded = m_display->LoadFile(path, m_prefetch ? m_prefetch->take(path) : nullptr);
     if (m_loadReport)
         m_loadReport(path, loaded);
-    if (!loaded) {
-        setLabel(m_lb1, 0);
-        setLabel(m_lb2, 0);
-        setLabel(m_Label4, 0);
-        if (m_im1)
-            m_im1->move(ViewerFormulas::kMarkerHome, m_im1->y());
-    }
     return loaded;
+}
+
+// With the display left empty, the counters and the marker show the values they have while
+// nothing is shown, not those of the animation shown before.
+void AnimationViewer::showNothing()
+{
+    setLabel(m_lb1, 0);
+    setLabel(m_lb2, 0);
+    setLabel(m_Label4, 0);
+    if (m_im1)
+        m_im1->move(ViewerFormulas::kMarkerHome, m_im1->y());
+}
+
+// The progress marker and the frame label for the frame on show, so that a newly shown
+// animation never appears with the frame number of the one before; false when nothing is shown.
+bool AnimationViewer::markFrameOnShow()
+{
+    if (!m_display)
+        return false;
+    const std::optional<float> left =
+        ViewerFormulas::markerLeft(m_display->FrameCount(), m_display->Frame());
+    if (!left)
+        return false;
+    if (m_im1)
+        m_im1->move(ViewerFormulas::toPixel(*left), m_im1->y());
+    setLabel(m_lb2, m_display->Frame());
+    return true;
 }
 
 bool AnimationViewer::atLastFrame() const

@@ -112,6 +112,8 @@ private:
     bool letMessagesRun(int times);
     Shown showAnimation(const QString &path);
     bool loadFile(const QString &path);
+    void showNothing();
+    bool markFrameOnShow();
     void advanceToNextRow();
     bool atLastFrame() const;
     QWidget *listView() const;

@@ -34,6 +34,8 @@ private slots:
     void passesCountedCarryOver_data();
     void passesCountedCarryOver();
     void playingThroughTheList();
+    void listPlayAfterEndlessPasses_data();
+    void listPlayAfterEndlessPasses();
     void reenteredDuringTheAdvance();
     void viewerDeletedWhileMessagesRun();
 };
@@ -88,14 +90,18 @@ void tst_viewer_AnimationViewer::doubleClickShowsTheClickedRow()
     QCOMPARE(innerPos(f), QPoint(193, 137)); // (486 - 101) / 2 = 192.5, (324 - 50) / 2
     QCOMPARE(f.viewer->currentIndex(), qint16(3));
     QCOMPARE(f.lblAnim->text(), QStringLiteral("anim: c")); // left to the row click
-    // Nothing else of the frame-change side is touched.
     QCOMPARE(f.lb2->text(), QStringLiteral("00"));
     QCOMPARE(f.im1->x(), 9);
 
-    // A file from the dialog leaves the list position alone.
+    // A file from the dialog leaves the list position alone. Marker and frame label go to its
+    // first frame at once, not after that frame's delay.
+    f.showFrame(4);
+    QCOMPARE(f.lb2->text(), QStringLiteral("04"));
     f.chooserAnswer = f.gif("d.gif", {10, 10}, 7);
     f.viewer->chooseAnimation();
     QCOMPARE(f.lb1->text(), QStringLiteral("07"));
+    QCOMPARE(f.lb2->text(), QStringLiteral("00"));
+    QCOMPARE(f.im1->x(), 9);
     QCOMPARE(f.viewer->currentIndex(), qint16(3));
 }
 
@@ -461,6 +467,11 @@ void tst_viewer_AnimationViewer::advanceSkipsRowsThatCannotBeLoaded()
         QCOMPARE(f.display->FrameCount(), qint16(to + 1));
         QCOMPARE(f.lb1->text(), ViewerFormulas::counterText(to + 1));
         QCOMPARE(f.display->size(), QSize(10 * to, 10));
+        // At the first frame of the new row, with the pass number it plays: rows passed over
+        // leave no trace on the counters.
+        QCOMPARE(f.lb2->text(), QStringLiteral("00"));
+        QCOMPARE(f.im1->x(), 9);
+        QCOMPARE(f.Label4->text(), QStringLiteral("01"));
     } else {
         QCOMPARE(f.display->FrameCount(), qint16(to == 0 ? 0 : 2));
         QCOMPARE(f.lb1->text(), ViewerFormulas::counterText(f.display->FrameCount()));
@@ -541,6 +552,36 @@ void tst_viewer_AnimationViewer::playingThroughTheList()
     QCOMPARE(rowsShown.mid(0, 7), (QList<int>{2, 3, 1, 2, 3, 1, 2}));
     f.viewer->togglePlayList();
     QTRY_COMPARE(f.lb1->text(), ViewerFormulas::counterText(f.display->FrameCount()));
+}
+
+// The user watches an animation on repeat for a while, then picks three passes in the menu and
+// turns list play on: playback goes on for three passes and then moves on to the next row,
+// rather than halting at the end of the pass under way.
+void tst_viewer_AnimationViewer::listPlayAfterEndlessPasses_data()
+{
+    QTest::addColumn<bool>("repeatOff");
+    QTest::newRow("list play turned on") << false;
+    QTest::newRow("repeat turned off, then list play on") << true;
+}
+
+void tst_viewer_AnimationViewer::listPlayAfterEndlessPasses()
+{
+    QFETCH(bool, repeatOff);
+    ViewerFixture f;
+    f.addRow(f.gif("one.gif", {10, 10}, 2, 2));
+    f.addRow(f.gif("two.gif", {20, 20}, 3, 2));
+    f.doubleClickRow(1);
+    f.viewer->toggleRepeat();
+    QSignalSpy spy(f.display, &AniGIF::FrameChanged);
+    f.display->Play();
+    QTRY_VERIFY_WITH_TIMEOUT(spy.count() >= 9, 10000); // past four passes
+    if (repeatOff)
+        f.viewer->toggleRepeat();
+    f.viewer->choosePasses(2);
+    f.viewer->togglePlayList();
+    QTRY_COMPARE_WITH_TIMEOUT(f.viewer->currentIndex(), qint16(2), 10000);
+    QCOMPARE(f.display->FrameCount(), qint16(3));
+    QVERIFY(f.display->isPlaying());
 }
 
 // Frame steps and another double click run inside the advance's message pumps; the routine is
