@@ -244,7 +244,9 @@ void tst_sound_Playback::playsToTheEnd()
     QCOMPARE(status(layer, "length"), length);
 }
 
-// The extension picks the decoder in any letter case, and names outside ASCII reach the file.
+// The extension picks the decoder in any letter case, names outside ASCII reach the file, and
+// a file renamed from one of the three formats to another plays as what it holds: as long as
+// under its own name.
 void tst_sound_Playback::opensByAnyName_data()
 {
     QTest::addColumn<QString>("source");
@@ -256,6 +258,12 @@ void tst_sound_Playback::opensByAnyName_data()
     QTest::newRow("Cyrillic wav") << mediaPath("tone.wav") << "Звуки 音 ♪/Дождь «тихий».wav";
     QTest::newRow("Japanese mp3") << mediaPath("cbr.mp3") << "Звуки 音 ♪/雨の音.mp3";
     QTest::newRow("Greek mid") << mediaPath("tempo.mid") << "Звуки 音 ♪/Μελωδία.mid";
+    QTest::newRow("wav named mp3") << mediaPath("pcm16-44100-stereo.wav") << "wav-as.mp3";
+    QTest::newRow("adpcm wav named mid") << mediaPath("ima-adpcm-22050-mono.wav") << "wav-as.mid";
+    QTest::newRow("mp3 named mid") << mediaPath("vbr.mp3") << "mp3-as.mid";
+    QTest::newRow("mp3 named wav") << mediaPath("cbr.mp3") << "mp3-as.wav";
+    QTest::newRow("midi named wav") << mediaPath("tempo.mid") << "mid-as.wav";
+    QTest::newRow("midi named mp3") << mediaPath("tempo.mid") << "mid-as.mp3";
 }
 
 void tst_sound_Playback::opensByAnyName()
@@ -269,8 +277,12 @@ void tst_sound_Playback::opensByAnyName()
     QFile::remove(path);
     QVERIFY(QFile::copy(source, path));
     MediaLayer layer;
+    QCOMPARE(layer.send(openCommand(source)), QStringLiteral("1"));
+    const int length = status(layer, "length");
+    QVERIFY(length > 0);
+    layer.send(QStringLiteral("close all"));
     QCOMPARE(layer.send(openCommand(path)), QStringLiteral("1"));
-    QVERIFY(status(layer, "length") > 0);
+    QCOMPARE(status(layer, "length"), length);
 }
 
 void tst_sound_Playback::noSoundFont()
