@@ -36,6 +36,8 @@ private slots:
     void soundFontSearch();
     void hostileFiles_data();
     void hostileFiles();
+    void widerLayoutsMixDown_data();
+    void widerLayoutsMixDown();
     void repeatsWithoutSeam_data();
     void repeatsWithoutSeam();
     void replayTakesUpTheNextPass();
@@ -432,6 +434,57 @@ void tst_sound_Playback::hostileFiles()
     }
     QCOMPARE(layer.send(openCommand(mediaPath("short.wav"))), QStringLiteral("1"));
     QCOMPARE(status(layer, "length"), ms(shortFrames, 8000));
+}
+
+// A file of more than two channels with its tone on one speaker only: the tone is heard, louder
+// on the side of that speaker, or alike on both for one in the middle; a centre or surround
+// channel is not lost.
+void tst_sound_Playback::widerLayoutsMixDown_data()
+{
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("sounding");
+    QTest::addColumn<int>("side"); // -1 left, 0 middle, 1 right
+    QTest::newRow("5.1 centre") << 6 << 2 << 0;
+    QTest::newRow("5.1 back left") << 6 << 4 << -1;
+    QTest::newRow("5.1 back right") << 6 << 5 << 1;
+    QTest::newRow("quad back right") << 4 << 3 << 1;
+    QTest::newRow("7.1 side left") << 8 << 6 << -1;
+    QTest::newRow("3 channels, third") << 3 << 2 << 0;
+    QTest::newRow("10 channels, first") << 10 << 0 << -1;
+}
+
+void tst_sound_Playback::widerLayoutsMixDown()
+{
+    QFETCH(int, channels);
+    QFETCH(int, sounding);
+    QFETCH(int, side);
+    const QString path = mediaPath(QStringLiteral("layout-%1-%2.wav").arg(channels).arg(sounding));
+    const int frames = 22050;
+    {
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = channels;
+        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+        QVERIFY(f);
+        std::vector<float> pcm(std::size_t(frames * channels), 0.0f);
+        for (int i = 0; i < frames; ++i)
+            pcm[std::size_t(i * channels + sounding)] = float(0.5 * std::sin(i * 0.0627));
+        QCOMPARE(sf_writef_float(f, pcm.data(), frames), sf_count_t(frames));
+        sf_close(f);
+    }
+    const std::unique_ptr<Playback> playback = Playback::create(WavDecoder::open(path));
+    QVERIFY(playback);
+    playback->play();
+    std::vector<float> out(std::size_t(2 * frames));
+    playback->render(out.data(), frames);
+    float peak[2] = {0, 0};
+    for (std::size_t i = 0; i < out.size(); ++i)
+        peak[i % 2] = std::max(peak[i % 2], std::abs(out[i]));
+    const QByteArray heard = QByteArray::number(peak[0]) + " / " + QByteArray::number(peak[1]);
+    QVERIFY2(std::max(peak[0], peak[1]) > 0.03f && std::max(peak[0], peak[1]) <= 1.0f, heard);
+    const float louder = peak[1] - peak[0];
+    QVERIFY2(side == 0 ? std::abs(louder) < 0.01f : louder * float(side) > 0.01f, heard);
 }
 
 void tst_sound_Playback::repeatsWithoutSeam_data()
