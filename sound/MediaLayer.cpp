@@ -71,10 +71,12 @@ void MediaLayer::setRepeat(bool on)
         current->setRepeat(on);
 }
 
+// A sound taken away while it plays fades out first instead of stopping mid-wave with a click.
 void MediaLayer::closeCurrent()
 {
     m_closePending = false;
     m_currentPath.clear();
+    m_output->fadeOutCurrent();
     m_output->exchange(nullptr);
 }
 

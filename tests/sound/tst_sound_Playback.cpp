@@ -42,6 +42,7 @@ private slots:
     void repeatsWithoutSeam();
     void replayTakesUpTheNextPass();
     void midiEndFades();
+    void takenAwayWithoutClick();
 
 private:
     QString mediaPath(const QString &name) const { return m_dir.filePath(name); }
@@ -643,6 +644,31 @@ void tst_sound_Playback::midiEndFades()
     for (std::size_t i = end - 10 * ms; i + 2 < pcm.size(); ++i)
         step = std::max(step, std::abs(pcm[i + 2] - pcm[i]));
     QVERIFY2(step < level / 4, qPrintable(QStringLiteral("step %1").arg(step)));
+}
+
+// A sound taken away in the middle of a wave (another sound chosen, the program closed) falls to
+// silence over a few milliseconds instead of from one frame to the next, and stays silent.
+void tst_sound_Playback::takenAwayWithoutClick()
+{
+    const std::unique_ptr<Playback> playback =
+        Playback::create(WavDecoder::open(mediaPath("pcm16-44100-stereo.wav")));
+    QVERIFY(playback);
+    playback->play();
+    const int cut = 1025; // near a crest of the 440 Hz tone
+    std::vector<float> out(std::size_t(2 * 3 * AudioOutput::bufferFrames));
+    playback->render(out.data(), cut);
+    QVERIFY(!playback->silent());
+    playback->fadeOut();
+    playback->render(out.data() + 2 * cut, AudioOutput::bufferFrames);
+    QVERIFY(playback->silent());
+    playback->render(out.data() + 2 * (cut + AudioOutput::bufferFrames), AudioOutput::bufferFrames);
+    float step = 0;
+    for (std::size_t i = 2; i < out.size(); ++i)
+        step = std::max(step, std::abs(out[i] - out[i - 2]));
+    QVERIFY2(step < 0.05f, qPrintable(QStringLiteral("step %1").arg(step)));
+    const auto silentFrom = std::size_t(2 * (cut + Playback::fadeOutFrames));
+    QVERIFY(std::all_of(out.begin() + std::ptrdiff_t(silentFrom), out.end(),
+                        [](float v) { return v == 0.0f; }));
 }
 
 QTEST_GUILESS_MAIN(tst_sound_Playback)
