@@ -11,7 +11,8 @@ public:
     virtual ~AudioDecoder() = default;
 
     virtual int sampleRate() const = 0;
-    // 1 or 2; decoders fold wider layouts to their first two channels.
+    // 1 to 8, in the WAV order of speakers (front left, right, centre, LFE, back, side); the
+    // audio path mixes them down to stereo.
     virtual int channels() const = 0;
     // The exact length in frames at sampleRate().
     virtual std::int64_t lengthFrames() const = 0;

@@ -112,6 +112,17 @@ std::unique_ptr<Playback> AudioOutput::exchange(std::unique_ptr<Playback> next)
     return next;
 }
 
+void AudioOutput::fadeOutCurrent()
+{
+    if (!m_device || !m_current || m_current->silent() ||
+        SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING)
+        return;
+    m_current->fadeOut();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(fadeWaitMs);
+    while (!m_current->silent() && std::chrono::steady_clock::now() < deadline)
+        SDL_Delay(2);
+}
+
 void AudioOutput::callback(void *self, std::uint8_t *stream, int bytes)
 {
     auto *output = static_cast<AudioOutput *>(self);

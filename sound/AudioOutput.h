@@ -39,6 +39,11 @@ public:
     // Puts `next` in place of the current playback under the audio lock and hands back the
     // previous one, so that it is destroyed outside the lock.
     std::unique_ptr<Playback> exchange(std::unique_ptr<Playback> next);
+    // Lets the current playback fade out before it is taken away, waiting for the device to
+    // render the fade: about one device buffer, at most fadeWaitMs. Returns at once when
+    // nothing sounds or the device does not run.
+    void fadeOutCurrent();
+    static constexpr int fadeWaitMs = 200;
     Playback *current() const { return m_current.get(); }
 
 private:

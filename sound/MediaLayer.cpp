@@ -6,11 +6,14 @@
 #include "MidiSynth.h"
 #include "Mp3Decoder.h"
 #include "Playback.h"
+#include "SoundFileKind.h"
 #include "WavDecoder.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 MediaLayer::MediaLayer() : MediaLayer(Options{MidiSynth::defaultCandidates()}) {}
 
@@ -68,10 +71,12 @@ void MediaLayer::setRepeat(bool on)
         current->setRepeat(on);
 }
 
+// A sound taken away while it plays fades out first instead of stopping mid-wave with a click.
 void MediaLayer::closeCurrent()
 {
     m_closePending = false;
     m_currentPath.clear();
+    m_output->fadeOutCurrent();
     m_output->exchange(nullptr);
 }
 
@@ -123,8 +128,10 @@ std::optional<QString> MediaLayer::execute(const MediaCommand &command)
     return std::nullopt;
 }
 
-// Picks the decoder by the file's extension, opens it here on the caller's thread, and only
-// then puts the result in place under the audio lock. A failure leaves its reason behind.
+// Picks the decoder by the file's first bytes where they name one of the three formats, else by
+// its extension, and falls back to the extension's decoder; a file renamed from one of the
+// formats to another thus plays as what it holds. Opens it here on the caller's thread, and
+// only then puts the result in place under the audio lock. A failure leaves its reason behind.
 bool MediaLayer::open(const QString &path)
 {
     m_openProblem.clear();
@@ -133,21 +140,35 @@ bool MediaLayer::open(const QString &path)
         m_openProblem = QStringLiteral("файл не найден");
         return false;
     }
-    if (!file.isFile() || !file.isReadable()) {
+    QFile head(path);
+    if (!file.isFile() || !head.open(QIODevice::ReadOnly)) {
         m_openProblem = QStringLiteral("файл не читается");
         return false;
     }
-    std::unique_ptr<AudioDecoder> decoder;
-    const bool midi = path.endsWith(u".mid", Qt::CaseInsensitive);
-    if (path.endsWith(u".wav", Qt::CaseInsensitive))
-        decoder = WavDecoder::open(path);
-    else if (path.endsWith(u".mp3", Qt::CaseInsensitive))
-        decoder = Mp3Decoder::open(path);
-    else if (midi)
-        decoder = MidiDecoder::open(path, *m_synth);
-    else {
+    const std::vector<SoundFileKind::Kind> kinds =
+        SoundFileKind::toTry(path, head.read(SoundFileKind::headBytes));
+    head.close();
+    if (kinds.empty()) {
         m_openProblem = QStringLiteral("формат не поддерживается (WAV, MID, MP3)");
         return false;
+    }
+    std::unique_ptr<AudioDecoder> decoder;
+    bool midi = false;
+    for (const SoundFileKind::Kind kind : kinds) {
+        switch (kind) {
+        case SoundFileKind::Kind::Wav:
+            decoder = WavDecoder::open(path);
+            break;
+        case SoundFileKind::Kind::Mp3:
+            decoder = Mp3Decoder::open(path);
+            break;
+        case SoundFileKind::Kind::Midi:
+            midi = true;
+            decoder = MidiDecoder::open(path, *m_synth);
+            break;
+        }
+        if (decoder)
+            break;
     }
     if (!decoder) {
         if (midi && !m_synth->loaded() && MidiSynth::findSoundFont(m_synth->candidates()).isEmpty())

@@ -16,8 +16,9 @@ class MidiSynth;
 // command strings.
 //
 //   close all                          closes the open sound, if any            reply ""
-//   open "<path>" alias med            opens a .wav, .mid or .mp3 file, by      reply "1"
-//                                      its extension in any letter case
+//   open "<path>" alias med            opens a .wav, .mid or .mp3 file (the     reply "1"
+//                                      extension in any letter case) as what
+//                                      its first bytes say it holds
 //   set med time format milliseconds   (times are always milliseconds)          reply ""
 //   play med                           starts playing and returns at once       reply ""
 //   status med length                  length in milliseconds                   reply digits

@@ -51,6 +51,8 @@ struct TrackTiming
     bool malformed = false;
     // Where its end-of-track event starts, or the length of its bytes when it has none.
     std::size_t end = 0;
+    // Where the type byte of each of its tempo meta events lies.
+    std::vector<std::size_t> tempoAt;
 };
 
 int channelDataBytes(unsigned status)
@@ -88,6 +90,8 @@ TrackTiming scanTrack(Reader r)
         if (status == 0xff) {
             if (r.atEnd())
                 return malformed();
+            if (r.peek() == 0x51)
+                t.tempoAt.push_back(r.pos());
             const unsigned type = r.byte();
             const auto len = r.vlq();
             if (!len || !r.has(*len))
@@ -225,27 +229,51 @@ bool MidiFile::isMalformed(const QByteArray &data)
 // at, then the file's tracks with their true lengths. Every track ends long after any sound (its
 // own end-of-track event, or its last byte, gives way to one far later): once all its tracks
 // have ended the player resets the synth, which would cut notes still sounding at the end.
+//
+// The player knows no time code division (frames a second times ticks a frame), and plays
+// nothing of such a file. It gets as many ticks a quarter as the file has ticks in a nominal
+// second of frames instead, and a tempo of one such second a quarter (30 frames of 29.97 fps
+// take a little longer); the file's own tempo events, which time code ignores, become text
+// events of the same length.
 QByteArray MidiFile::playableCopy(const QByteArray &data)
 {
     const std::optional<Scan> scan = scanFile(data);
     if (!scan)
         return {};
-    const QByteArray first = QByteArray("\x00\xff\x51\x03\x07\xa1\x20"
-                                        "\xff\xff\xff\x7f\xff\x2f\x00",
-                                        14);
+    std::uint32_t division = scan->division;
+    std::uint32_t tempo = 500000;
+    const bool timeCode = division & 0x8000;
+    if (timeCode) {
+        const int fps = 256 - int(division >> 8);
+        const int ticksPerFrame = int(division & 0xff);
+        const int nominal = fps == 29 ? 30 : fps;
+        if (fps <= 0 || ticksPerFrame == 0 || nominal * ticksPerFrame > 0x7fff)
+            return {};
+        division = std::uint32_t(nominal * ticksPerFrame);
+        tempo = fps == 29 ? 1001001 : 1000000;
+    }
+    QByteArray first("\x00\xff\x51\x03", 4);
+    first += char(tempo >> 16);
+    first += char((tempo >> 8) & 0xff);
+    first += char(tempo & 0xff);
+    first += QByteArray("\xff\xff\xff\x7f\xff\x2f\x00", 7);
     const auto tracks = std::uint32_t(scan->tracks.size() + 1);
     QByteArray out = "MThd" + be32(6);
     out += char(0);
     out += char(1);
     out += char(tracks >> 8);
     out += char(tracks & 0xff);
-    out += char(scan->division >> 8);
-    out += char(scan->division & 0xff);
+    out += char(division >> 8);
+    out += char(division & 0xff);
     out += "MTrk" + be32(std::uint32_t(first.size())) + first;
     const QByteArray farEnd("\xff\xff\xff\x7f\xff\x2f\x00", 7);
     for (std::size_t i = 0; i < scan->bodies.size(); ++i) {
-        const QByteArray body =
-            scan->data.mid(scan->bodies[i].first, qsizetype(scan->tracks[i].end)) + farEnd;
+        QByteArray body = scan->data.mid(scan->bodies[i].first, qsizetype(scan->tracks[i].end));
+        if (timeCode)
+            for (const std::size_t at : scan->tracks[i].tempoAt)
+                if (qsizetype(at) < body.size())
+                    body[qsizetype(at)] = char(0x01);
+        body += farEnd;
         out += "MTrk" + be32(std::uint32_t(body.size())) + body;
     }
     return out;

@@ -88,7 +88,7 @@ void Playback::feed()
 void Playback::render(float *out, int frames)
 {
     int done = 0;
-    if (m_playing.load() && !m_ended.load()) {
+    if (m_playing.load() && !m_ended.load() && !m_faded.load()) {
         while (done < frames) {
             const std::int64_t passLeft = m_passFrames - m_passFramesOut.load();
             if (m_rewindsAhead > 0 && passLeft <= 0) {
@@ -124,4 +124,15 @@ void Playback::render(float *out, int frames)
         }
     }
     std::fill(out + done * AudioOutput::channels, out + frames * AudioOutput::channels, 0.0f);
+    if (m_fadeRequested.load() && !m_faded.load()) {
+        for (int i = 0; i < frames; ++i) {
+            const int left = std::max(0, fadeOutFrames - m_fadeRendered - i);
+            const float gain = float(left) / float(fadeOutFrames);
+            out[2 * i] *= gain;
+            out[2 * i + 1] *= gain;
+        }
+        m_fadeRendered = std::min(fadeOutFrames, m_fadeRendered + frames);
+        if (m_fadeRendered == fadeOutFrames)
+            m_faded.store(true);
+    }
 }

@@ -48,6 +48,13 @@ public:
     // Called from one thread (the one that reads the position).
     void notePassEnds() { m_passEndsNoted = m_passEnds.load(); }
 
+    // Lets the sound fall to silence over the next fadeOutFrames it renders and stay silent
+    // (any thread), so that taking it away in the middle of a wave does not click.
+    void fadeOut() { m_fadeRequested.store(true); }
+    // Nothing more of it will be heard: faded out, ended, or never started.
+    bool silent() const { return m_faded.load() || m_ended.load() || !m_playing.load(); }
+    static constexpr int fadeOutFrames = 441; // 10 ms at the output rate
+
     // Fills `frames` stereo float frames at the output rate: sound while playing, then silence.
     void render(float *out, int frames);
 
@@ -69,6 +76,9 @@ private:
     std::int64_t m_passDecoded = 0;
     int m_rewindsAhead = 0;
     std::atomic<bool> m_playing{false};
+    std::atomic<bool> m_fadeRequested{false};
+    std::atomic<bool> m_faded{false};
+    int m_fadeRendered = 0; // audio thread
     std::atomic<bool> m_ended{false};
     std::atomic<bool> m_repeat{false};
     std::atomic<std::int64_t> m_framesOut{0};

@@ -77,7 +77,10 @@ std::unique_ptr<WavDecoder> WavDecoder::open(const QString &path)
         return nullptr;
     d->m_rate = info.samplerate;
     d->m_fileChannels = info.channels;
-    d->m_outChannels = std::min(info.channels, 2);
+    // Layouts of up to eight channels (quad, 5.1, 7.1) go on whole and are mixed down to stereo
+    // on the way to the device, so that a centre or surround channel is heard; wider files are
+    // folded to their first two channels.
+    d->m_outChannels = info.channels <= maxMixedChannels ? info.channels : 2;
     d->m_frames = info.frames;
     if (isBlockCompressed(info.format)) {
         const std::optional<std::int64_t> fact = factSampleCount(path);
@@ -99,7 +102,7 @@ int WavDecoder::read(float *out, int frames)
     if (frames <= 0)
         return 0;
     sf_count_t got = 0;
-    if (m_fileChannels <= 2) {
+    if (m_fileChannels == m_outChannels) {
         got = sf_readf_float(m_file, out, frames);
     } else {
         m_wide.resize(std::size_t(frames) * std::size_t(m_fileChannels));

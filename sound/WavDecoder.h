@@ -14,6 +14,8 @@ class WavDecoder : public AudioDecoder
 public:
     // Null when the file cannot be read as sound.
     static std::unique_ptr<WavDecoder> open(const QString &path);
+    // The widest layout passed on whole; the audio path mixes up to this many down to stereo.
+    static constexpr int maxMixedChannels = 8;
     ~WavDecoder() override;
 
     int sampleRate() const override { return m_rate; }

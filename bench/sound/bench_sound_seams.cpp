@@ -2,7 +2,8 @@
 // PulseAudio server of the benchmark's own with a null sink, recorded from the sink's monitor
 // while a one-second sound of each format plays 21 times under the 100 ms watch with the repeat
 // switch on. Each seam is the longest run of near-silence around the place where one pass must
-// end; the 20 seams of each format are printed as median and maximum.
+// end; the 20 seams of each format are printed as median and maximum. Then the click, if any,
+// when a playing sound is taken away for another one.
 #include "MediaLayer.h"
 #include "PulseNullSink.h"
 #include "SoundWatch.h"
@@ -19,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <numbers>
 #include <sndfile.h>
 #include <vector>
 
@@ -81,6 +83,23 @@ std::vector<double> seams(const QString &recording, std::int64_t passFrames, dou
         start = bestLength > 2 ? bestEnd : expected;
     }
     return out;
+}
+
+// The largest step between neighbouring samples of a recording, on either channel.
+double largestStep(const QString &recording)
+{
+    SF_INFO info{};
+    SNDFILE *f = sf_open(QFile::encodeName(recording).constData(), SFM_READ, &info);
+    if (!f)
+        return -1;
+    std::vector<float> pcm(std::size_t(info.frames * info.channels));
+    const std::int64_t frames = sf_readf_float(f, pcm.data(), info.frames);
+    sf_close(f);
+    double step = 0;
+    for (std::int64_t i = info.channels; i < frames * info.channels; ++i)
+        step = std::max(
+            step, double(std::abs(pcm[std::size_t(i)] - pcm[std::size_t(i - info.channels)])));
+    return step;
 }
 
 } // namespace
@@ -177,6 +196,26 @@ int main(int argc, char **argv)
         for (double seam : s)
             std::printf(" %.0f", seam);
         std::printf("\n");
+    }
+
+    // Ten changes of sound, each taking the last one away in the middle of its tone, as a
+    // person choosing sounds one after another does: a sound cut off mid-wave clicks, a step
+    // far larger than any within the tone.
+    const QString changes = path("changes.rec.wav");
+    if (QProcess *recorder = sink.record(changes)) {
+        layer.setRepeat(false);
+        for (int i = 0; i < 10; ++i) {
+            sound.SoundCloseAll();
+            sound.SoundOpen(media[std::size_t(i) % std::min<std::size_t>(media.size(), 2)].path);
+            sound.SoundPlay();
+            QThread::msleep(std::uint32_t(300 + 37 * i));
+        }
+        sound.SoundCloseAll();
+        QThread::msleep(500);
+        PulseNullSink::stopRecording(recorder);
+        std::printf("largest step between samples over 10 changes of sound: %.3f (within the "
+                    "440 Hz tone at 0.5: %.3f)\n",
+                    largestStep(changes), std::sin(std::numbers::pi * 440 / rate));
     }
     return 0;
 }

@@ -17,7 +17,7 @@ template <typename Decoder> int fuzzDecoder(const std::uint8_t *data, std::size_
     volatile std::int64_t frames = decoder->lengthFrames();
     volatile int format = decoder->sampleRate() * 4 + decoder->channels();
     volatile float sink = 0.0f;
-    float out[2 * 512];
+    float out[8 * 512]; // room for the widest layout a decoder passes on
     for (int i = 0; i < 4 && decoder->read(out, 512) > 0; ++i)
         sink = out[0];
     (void)frames;

@@ -319,6 +319,20 @@ void tst_sound_MidiFile::otherChunks_data()
                                                              at(plain, 14, xfih))
                                                      << 1000;
     QTest::newRow("RIFF without data") << riff({}, {}).replace("data", "date") << -1;
+    // Time code: 25 frames a second of 40 ticks, 1000 ticks a second; tempo events do not count.
+    const auto timeCode = [](QByteArray d) {
+        d[12] = char(0xe7);
+        d[13] = char(40);
+        return d;
+    };
+    QTest::newRow("time code") << timeCode(plain) << 960;
+    MidiWriter late(0, 480);
+    late.beginTrack(); // a note from 100 ms to 1 s, after a tempo of 8 s a quarter
+    late.tempo(0, 0x7fffff);
+    late.noteOn(100, 0, 60, 110);
+    late.noteOff(900, 0, 60);
+    late.endOfTrack(0);
+    QTest::newRow("time code with a tempo event") << timeCode(late.bytes()) << 1000;
     QByteArray damaged = at(plain, 14, xfih);
     damaged[14 + 13 + 8 + 1] = char(0x40); // the program change's status byte becomes data
     QTest::newRow("damaged track among other chunks") << damaged << -1;

@@ -36,10 +36,13 @@ private slots:
     void soundFontSearch();
     void hostileFiles_data();
     void hostileFiles();
+    void widerLayoutsMixDown_data();
+    void widerLayoutsMixDown();
     void repeatsWithoutSeam_data();
     void repeatsWithoutSeam();
     void replayTakesUpTheNextPass();
     void midiEndFades();
+    void takenAwayWithoutClick();
 
 private:
     QString mediaPath(const QString &name) const { return m_dir.filePath(name); }
@@ -244,7 +247,9 @@ void tst_sound_Playback::playsToTheEnd()
     QCOMPARE(status(layer, "length"), length);
 }
 
-// The extension picks the decoder in any letter case, and names outside ASCII reach the file.
+// The extension picks the decoder in any letter case, names outside ASCII reach the file, and
+// a file renamed from one of the three formats to another plays as what it holds: as long as
+// under its own name.
 void tst_sound_Playback::opensByAnyName_data()
 {
     QTest::addColumn<QString>("source");
@@ -256,6 +261,12 @@ void tst_sound_Playback::opensByAnyName_data()
     QTest::newRow("Cyrillic wav") << mediaPath("tone.wav") << "Звуки 音 ♪/Дождь «тихий».wav";
     QTest::newRow("Japanese mp3") << mediaPath("cbr.mp3") << "Звуки 音 ♪/雨の音.mp3";
     QTest::newRow("Greek mid") << mediaPath("tempo.mid") << "Звуки 音 ♪/Μελωδία.mid";
+    QTest::newRow("wav named mp3") << mediaPath("pcm16-44100-stereo.wav") << "wav-as.mp3";
+    QTest::newRow("adpcm wav named mid") << mediaPath("ima-adpcm-22050-mono.wav") << "wav-as.mid";
+    QTest::newRow("mp3 named mid") << mediaPath("vbr.mp3") << "mp3-as.mid";
+    QTest::newRow("mp3 named wav") << mediaPath("cbr.mp3") << "mp3-as.wav";
+    QTest::newRow("midi named wav") << mediaPath("tempo.mid") << "mid-as.wav";
+    QTest::newRow("midi named mp3") << mediaPath("tempo.mid") << "mid-as.mp3";
 }
 
 void tst_sound_Playback::opensByAnyName()
@@ -269,8 +280,12 @@ void tst_sound_Playback::opensByAnyName()
     QFile::remove(path);
     QVERIFY(QFile::copy(source, path));
     MediaLayer layer;
+    QCOMPARE(layer.send(openCommand(source)), QStringLiteral("1"));
+    const int length = status(layer, "length");
+    QVERIFY(length > 0);
+    layer.send(QStringLiteral("close all"));
     QCOMPARE(layer.send(openCommand(path)), QStringLiteral("1"));
-    QVERIFY(status(layer, "length") > 0);
+    QCOMPARE(status(layer, "length"), length);
 }
 
 void tst_sound_Playback::noSoundFont()
@@ -420,6 +435,57 @@ void tst_sound_Playback::hostileFiles()
     }
     QCOMPARE(layer.send(openCommand(mediaPath("short.wav"))), QStringLiteral("1"));
     QCOMPARE(status(layer, "length"), ms(shortFrames, 8000));
+}
+
+// A file of more than two channels with its tone on one speaker only: the tone is heard, louder
+// on the side of that speaker, or alike on both for one in the middle; a centre or surround
+// channel is not lost.
+void tst_sound_Playback::widerLayoutsMixDown_data()
+{
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("sounding");
+    QTest::addColumn<int>("side"); // -1 left, 0 middle, 1 right
+    QTest::newRow("5.1 centre") << 6 << 2 << 0;
+    QTest::newRow("5.1 back left") << 6 << 4 << -1;
+    QTest::newRow("5.1 back right") << 6 << 5 << 1;
+    QTest::newRow("quad back right") << 4 << 3 << 1;
+    QTest::newRow("7.1 side left") << 8 << 6 << -1;
+    QTest::newRow("3 channels, third") << 3 << 2 << 0;
+    QTest::newRow("10 channels, first") << 10 << 0 << -1;
+}
+
+void tst_sound_Playback::widerLayoutsMixDown()
+{
+    QFETCH(int, channels);
+    QFETCH(int, sounding);
+    QFETCH(int, side);
+    const QString path = mediaPath(QStringLiteral("layout-%1-%2.wav").arg(channels).arg(sounding));
+    const int frames = 22050;
+    {
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = channels;
+        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+        QVERIFY(f);
+        std::vector<float> pcm(std::size_t(frames * channels), 0.0f);
+        for (int i = 0; i < frames; ++i)
+            pcm[std::size_t(i * channels + sounding)] = float(0.5 * std::sin(i * 0.0627));
+        QCOMPARE(sf_writef_float(f, pcm.data(), frames), sf_count_t(frames));
+        sf_close(f);
+    }
+    const std::unique_ptr<Playback> playback = Playback::create(WavDecoder::open(path));
+    QVERIFY(playback);
+    playback->play();
+    std::vector<float> out(std::size_t(2 * frames));
+    playback->render(out.data(), frames);
+    float peak[2] = {0, 0};
+    for (std::size_t i = 0; i < out.size(); ++i)
+        peak[i % 2] = std::max(peak[i % 2], std::abs(out[i]));
+    const QByteArray heard = QByteArray::number(peak[0]) + " / " + QByteArray::number(peak[1]);
+    QVERIFY2(std::max(peak[0], peak[1]) > 0.03f && std::max(peak[0], peak[1]) <= 1.0f, heard);
+    const float louder = peak[1] - peak[0];
+    QVERIFY2(side == 0 ? std::abs(louder) < 0.01f : louder * float(side) > 0.01f, heard);
 }
 
 void tst_sound_Playback::repeatsWithoutSeam_data()
@@ -578,6 +644,31 @@ void tst_sound_Playback::midiEndFades()
     for (std::size_t i = end - 10 * ms; i + 2 < pcm.size(); ++i)
         step = std::max(step, std::abs(pcm[i + 2] - pcm[i]));
     QVERIFY2(step < level / 4, qPrintable(QStringLiteral("step %1").arg(step)));
+}
+
+// A sound taken away in the middle of a wave (another sound chosen, the program closed) falls to
+// silence over a few milliseconds instead of from one frame to the next, and stays silent.
+void tst_sound_Playback::takenAwayWithoutClick()
+{
+    const std::unique_ptr<Playback> playback =
+        Playback::create(WavDecoder::open(mediaPath("pcm16-44100-stereo.wav")));
+    QVERIFY(playback);
+    playback->play();
+    const int cut = 1025; // near a crest of the 440 Hz tone
+    std::vector<float> out(std::size_t(2 * 3 * AudioOutput::bufferFrames));
+    playback->render(out.data(), cut);
+    QVERIFY(!playback->silent());
+    playback->fadeOut();
+    playback->render(out.data() + 2 * cut, AudioOutput::bufferFrames);
+    QVERIFY(playback->silent());
+    playback->render(out.data() + 2 * (cut + AudioOutput::bufferFrames), AudioOutput::bufferFrames);
+    float step = 0;
+    for (std::size_t i = 2; i < out.size(); ++i)
+        step = std::max(step, std::abs(out[i] - out[i - 2]));
+    QVERIFY2(step < 0.05f, qPrintable(QStringLiteral("step %1").arg(step)));
+    const auto silentFrom = std::size_t(2 * (cut + Playback::fadeOutFrames));
+    QVERIFY(std::all_of(out.begin() + std::ptrdiff_t(silentFrom), out.end(),
+                        [](float v) { return v == 0.0f; }));
 }
 
 QTEST_GUILESS_MAIN(tst_sound_Playback)
