@@ -138,6 +138,7 @@ void AnimationList::showLines(const QList<QByteArray> &lines)
         delete old[next++];
     list->addTopLevelItems(rows);
 
+    // Only kept rows are looked up among the old marks: a new row may sit where a deleted one was.
     QItemSelection selection;
     for (qsizetype row = 0; row < rows.size(); ++row) {
         if (!selected.contains(rows[row]) || !kept.contains(rows[row]))

@@ -19,9 +19,7 @@ QVariant FileListRow::data(int column, int role) const
         return QTreeWidgetItem::data(column, role);
     if (!m_sizeRead) {
         m_sizeRead = true;
-        const QFileInfo file(
-            QTreeWidgetItem::data(FileListRows::CaptionColumn, FileListRows::fullPathRole)
-                .toString());
+        const QFileInfo file(FileListRows::fullPath(this));
         if (file.isFile())
             m_sizeText = ListRowText::sizeText(file.size());
     }

@@ -59,14 +59,14 @@ ListFile::Contents ListFile::read(const QString &path)
     return contents;
 }
 
-// QSaveFile writes a temporary file beside the target, syncs it and renames it over the target;
-// when anything fails it removes the temporary file and the target is untouched.
 ListFile::Stamp ListFile::stampOf(const QString &path)
 {
     struct stat info = {};
     return stat(QFile::encodeName(path).constData(), &info) == 0 ? stampFrom(info) : Stamp{};
 }
 
+// QSaveFile writes a temporary file beside the target, syncs it and renames it over the target;
+// when anything fails it removes the temporary file and the target is untouched.
 bool ListFile::write(const QString &path, const QList<QByteArray> &lines, Stamp *written)
 {
     const QString folder = QFileInfo(path).absolutePath();

@@ -128,8 +128,8 @@ void Playback::render(float *out, int frames)
         for (int i = 0; i < frames; ++i) {
             const int left = std::max(0, fadeOutFrames - m_fadeRendered - i);
             const float gain = float(left) / float(fadeOutFrames);
-            out[2 * i] *= gain;
-            out[2 * i + 1] *= gain;
+            for (int channel = 0; channel < AudioOutput::channels; ++channel)
+                out[i * AudioOutput::channels + channel] *= gain;
         }
         m_fadeRendered = std::min(fadeOutFrames, m_fadeRendered + frames);
         if (m_fadeRendered == fadeOutFrames)
