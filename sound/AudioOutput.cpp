@@ -29,9 +29,19 @@ void AudioOutput::closeDevice()
     m_subsystemStarted = false;
 }
 
+void AudioOutput::release()
+{
+    if (!m_device || m_current)
+        return;
+    SDL_CloseAudioDevice(m_device);
+    m_device = 0;
+    --openOutputs;
+    m_driver.clear();
+}
+
 bool AudioOutput::openWithCurrentDriver()
 {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (!m_subsystemStarted && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     m_subsystemStarted = true;
     SDL_AudioSpec want{};
@@ -60,7 +70,12 @@ bool AudioOutput::open()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Quorbanex");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Background sound");
+    // A driver kept started since the device was released may hold a connection to a server
+    // that has gone away since: it is started afresh once before the dummy driver is taken.
+    const bool startedBefore = m_subsystemStarted;
     bool opened = openWithCurrentDriver();
+    if (!opened && startedBefore)
+        opened = openWithCurrentDriver();
     if (!opened && openOutputs == 0) {
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
         opened = openWithCurrentDriver();

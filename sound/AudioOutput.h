@@ -27,6 +27,10 @@ public:
 
     // Opens the device, or opens a lost one again (see reopenIfLost()).
     bool open();
+    // Closes the device while nothing is to be heard, so that no stream of silence runs on (a
+    // sound server lists such a stream as playing, and its thread wakes some twenty times a
+    // second); the next open() opens it again. Nothing happens while a playback is in place.
+    void release();
     bool isOpen() const { return m_device != 0; }
     // Opens the device again when the sound server has dropped it, so that the current playback
     // goes on from where it stands; while none opens, it is tried again at most once a second

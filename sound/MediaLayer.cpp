@@ -72,12 +72,19 @@ void MediaLayer::setRepeat(bool on)
 }
 
 // A sound taken away while it plays fades out first instead of stopping mid-wave with a click.
+// The device stays open for the sound that usually follows at once, and for the replay of one
+// that ended just as the repeat switch went on; a sound that had already fallen silent (it
+// ended, or never played) with repeat off leaves it closed until a sound opens again.
 void MediaLayer::closeCurrent()
 {
     m_closePending = false;
     m_currentPath.clear();
+    const Playback *current = m_output->current();
+    const bool followed = m_repeat || (current && !current->silent());
     m_output->fadeOutCurrent();
     m_output->exchange(nullptr);
+    if (!followed)
+        m_output->release();
 }
 
 std::optional<QString> MediaLayer::execute(const MediaCommand &command)
@@ -103,8 +110,12 @@ std::optional<QString> MediaLayer::execute(const MediaCommand &command)
             closeCurrent();
         return QString();
     case MediaCommand::Verb::Open:
-        if (current || !open(command.path))
+        if (current)
             return std::nullopt;
+        if (!open(command.path)) {
+            m_output->release();
+            return std::nullopt;
+        }
         return QStringLiteral("1");
     case MediaCommand::Verb::SetTimeFormatMilliseconds:
         if (!current)

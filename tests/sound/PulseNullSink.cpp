@@ -25,7 +25,7 @@ bool waitFor(const auto &condition)
 
 QString PulseNullSink::missingTool()
 {
-    for (const char *tool : {"pulseaudio", "pacat", "parecord"})
+    for (const char *tool : {"pulseaudio", "pacat", "parecord", "pactl"})
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
             return QLatin1String(tool);
     return {};
@@ -79,6 +79,19 @@ bool PulseNullSink::stopRecording(QProcess *recorder)
 {
     recorder->terminate();
     return recorder->waitForFinished(30000);
+}
+
+int PulseNullSink::streamsOf(const QString &application) const
+{
+    QProcess pactl;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PULSE_SERVER"), m_server);
+    pactl.setProcessEnvironment(env);
+    pactl.start(QStringLiteral("pactl"), {"list", "sink-inputs"});
+    if (!pactl.waitForFinished(30000) || pactl.exitCode() != 0)
+        return -1;
+    return int(QString::fromUtf8(pactl.readAllStandardOutput())
+                   .count(QStringLiteral("application.name = \"") + application + '"'));
 }
 
 QProcess *PulseNullSink::start(const QString &program, const QStringList &arguments)

@@ -28,6 +28,9 @@ public:
     QProcess *record(const QString &path);
     // Ends a recording and waits for its file to be complete.
     static bool stopRecording(QProcess *recorder);
+    // How many streams the application of this name plays into the server now; -1 when the
+    // server does not answer.
+    int streamsOf(const QString &application) const;
 
 private:
     QProcess *start(const QString &program, const QStringList &arguments);

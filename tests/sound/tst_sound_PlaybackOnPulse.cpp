@@ -120,9 +120,17 @@ void tst_sound_PlaybackOnPulse::soundReachesTheSink()
         QTRY_COMPARE_WITH_TIMEOUT(layer.send(QStringLiteral("status med position")).toInt(), length,
                                   120000);
         QThread::msleep(500); // let the device's buffer drain into the sink
+        QCOMPARE(m_sink->streamsOf(QStringLiteral("Quorbanex")), 1);
         layer.send(QStringLiteral("close all"));
+        // Once the sound has ended the server lists nothing playing; the next sound opens the
+        // device again.
+        QTRY_COMPARE(m_sink->streamsOf(QStringLiteral("Quorbanex")), 0);
+        QVERIFY(PulseNullSink::stopRecording(recorder));
+        QCOMPARE(layer.send("open \"" + file + "\" alias med"), QStringLiteral("1"));
+        layer.send(QStringLiteral("play med"));
+        QTRY_VERIFY(layer.send(QStringLiteral("status med position")).toInt() > 0);
+        QCOMPARE(m_sink->streamsOf(QStringLiteral("Quorbanex")), 1);
     }
-    QVERIFY(PulseNullSink::stopRecording(recorder));
 
     const auto span = soundingSpan(recording, 0.05f);
     QVERIFY2(span, "nothing was heard at the sink");
