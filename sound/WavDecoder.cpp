@@ -1,10 +1,10 @@
 #include "WavDecoder.h"
 
+#include "RiffWaveLayout.h"
 #include "SoundLimits.h"
 
 #include <QFile>
 #include <algorithm>
-#include <optional>
 #include <sndfile.h>
 
 namespace {
@@ -27,52 +27,96 @@ bool isBlockCompressed(int format)
     }
 }
 
-// The sample count of a RIFF WAVE file's fact chunk. Compressed encodings (ADPCM) fill their
-// last block with padding; the fact chunk says where the sound really ends, and libsndfile
-// does not use it.
-std::optional<std::int64_t> factSampleCount(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray head = file.read(12);
-    if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
-        return std::nullopt;
-    for (int chunks = 0; chunks < 64; ++chunks) {
-        const QByteArray header = file.read(8);
-        if (header.size() < 8)
-            return std::nullopt;
-        const auto le = [](const QByteArray &b, int at) {
-            return std::uint32_t(std::uint8_t(b[at])) |
-                   std::uint32_t(std::uint8_t(b[at + 1])) << 8 |
-                   std::uint32_t(std::uint8_t(b[at + 2])) << 16 |
-                   std::uint32_t(std::uint8_t(b[at + 3])) << 24;
-        };
-        const std::uint32_t size = le(header, 4);
-        if (header.startsWith("fact")) {
-            const QByteArray body = file.read(4);
-            if (size < 4 || body.size() < 4)
-                return std::nullopt;
-            return std::int64_t(le(body, 0));
-        }
-        if (header.startsWith("data"))
-            return std::nullopt;
-        if (!file.seek(file.pos() + qint64(size) + (size & 1)))
-            return std::nullopt;
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
+// A file whose header was never finished, read as if it had been: the repaired header, then the
+// sound from where it lies in the file.
+struct WavDecoder::RepairedFile
+{
+    QByteArray header;
+    QFile file;
+    std::int64_t dataOffset = 0;
+    std::int64_t dataBytes = 0;
+    std::int64_t position = 0;
+
+    std::int64_t length() const { return header.size() + dataBytes; }
+
+    static sf_count_t fileLength(void *self) { return static_cast<RepairedFile *>(self)->length(); }
+    static sf_count_t tell(void *self) { return static_cast<RepairedFile *>(self)->position; }
+    static sf_count_t seek(sf_count_t offset, int whence, void *self)
+    {
+        auto *f = static_cast<RepairedFile *>(self);
+        const std::int64_t base = whence == SEEK_CUR   ? f->position
+                                  : whence == SEEK_END ? f->length()
+                                                       : 0;
+        f->position = std::clamp<std::int64_t>(base + offset, 0, f->length());
+        return f->position;
+    }
+    static sf_count_t read(void *out, sf_count_t count, void *self)
+    {
+        auto *f = static_cast<RepairedFile *>(self);
+        auto *to = static_cast<char *>(out);
+        count = std::min<sf_count_t>(count, f->length() - f->position);
+        sf_count_t done = 0;
+        if (f->position < f->header.size()) {
+            done = std::min<sf_count_t>(count, f->header.size() - f->position);
+            std::copy_n(f->header.constData() + f->position, done, to);
+        }
+        if (done < count) {
+            const std::int64_t at = f->position + done - f->header.size();
+            if (!f->file.seek(f->dataOffset + at))
+                return done;
+            const qint64 got = f->file.read(to + done, count - done);
+            done += std::max<qint64>(got, 0);
+        }
+        f->position += done;
+        return done;
+    }
+    static sf_count_t write(const void *, sf_count_t, void *) { return 0; }
+};
+
+WavDecoder::WavDecoder() = default;
+
+bool WavDecoder::openRepaired(const QString &path, SF_INFO &info)
+{
+    auto repaired = std::make_unique<RepairedFile>();
+    repaired->file.setFileName(path);
+    if (!repaired->file.open(QIODevice::ReadOnly))
+        return false;
+    const std::optional<RiffWaveLayout> layout = RiffWaveLayout::read(repaired->file);
+    if (!layout || !layout->needsRepair)
+        return false;
+    repaired->header = layout->repairedHeader();
+    if (repaired->header.isEmpty())
+        return false;
+    repaired->dataOffset = layout->dataOffset;
+    repaired->dataBytes =
+        std::min<std::int64_t>(layout->dataBytes, 0xffffffffLL - repaired->header.size());
+    static SF_VIRTUAL_IO io{&RepairedFile::fileLength, &RepairedFile::seek, &RepairedFile::read,
+                            &RepairedFile::write, &RepairedFile::tell};
+    SF_INFO repairedInfo{};
+    SNDFILE *file = sf_open_virtual(&io, SFM_READ, &repairedInfo, repaired.get());
+    if (!file)
+        return false;
+    info = repairedInfo;
+    if (m_file)
+        sf_close(m_file);
+    m_file = file;
+    m_repaired = std::move(repaired);
+    return true;
+}
+
+// Plain files go straight to libsndfile; one it refuses or finds empty is read once more through
+// a repaired header, where its chunks show that the sound is there.
 std::unique_ptr<WavDecoder> WavDecoder::open(const QString &path)
 {
-    SF_INFO info{};
-    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!file)
-        return nullptr;
     std::unique_ptr<WavDecoder> d(new WavDecoder);
-    d->m_file = file;
+    SF_INFO info{};
+    d->m_file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!d->m_file || info.frames == 0)
+        d->openRepaired(path, info);
+    if (!d->m_file)
+        return nullptr;
     if (!SoundLimits::acceptable(info.samplerate, info.channels) || info.frames < 0)
         return nullptr;
     d->m_rate = info.samplerate;
@@ -82,10 +126,16 @@ std::unique_ptr<WavDecoder> WavDecoder::open(const QString &path)
     // folded to their first two channels.
     d->m_outChannels = info.channels <= maxMixedChannels ? info.channels : 2;
     d->m_frames = info.frames;
+    // Compressed encodings (ADPCM) fill their last block with padding; the fact chunk says where
+    // the sound really ends, and libsndfile does not use it.
     if (isBlockCompressed(info.format)) {
-        const std::optional<std::int64_t> fact = factSampleCount(path);
-        if (fact && *fact > 0 && *fact < info.frames)
-            d->m_frames = *fact;
+        QFile file(path);
+        std::optional<RiffWaveLayout> layout;
+        if (file.open(QIODevice::ReadOnly))
+            layout = RiffWaveLayout::read(file);
+        if (layout && layout->factSamples && *layout->factSamples > 0 &&
+            *layout->factSamples < info.frames)
+            d->m_frames = *layout->factSamples;
     }
     return d;
 }

@@ -7,8 +7,10 @@
 #include <vector>
 
 struct sf_private_tag;
+struct SF_INFO;
 
-// WAV files in any encoding libsndfile reads (PCM, float, IMA and MS ADPCM, ...).
+// WAV files in any encoding libsndfile reads (PCM, float, IMA and MS ADPCM, ...), and those whose
+// header was never finished or lies out of order (see RiffWaveLayout).
 class WavDecoder : public AudioDecoder
 {
 public:
@@ -25,8 +27,12 @@ public:
     bool rewind() override;
 
 private:
-    WavDecoder() = default;
+    struct RepairedFile;
 
+    WavDecoder();
+    bool openRepaired(const QString &path, SF_INFO &info);
+
+    std::unique_ptr<RepairedFile> m_repaired; // outlives m_file, which reads through it
     sf_private_tag *m_file = nullptr;
     int m_rate = 0;
     int m_fileChannels = 0;

@@ -106,6 +106,13 @@ bool soundSeeds()
     ok &= tone("ima.wav", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 8000, 1, 505);
     ok &= tone("ms.wav", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 8000, 2, 500);
     ok &= tone("three.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 8000, 3, 100);
+    {
+        // A recording whose header was never finished: the data size is 0.
+        QByteArray unfinished = readAll(temp.filePath("pcm16.wav"));
+        const qsizetype data = unfinished.indexOf("data");
+        ok &= data > 0 && put("wav", "unfinished.wav",
+                              unfinished.replace(data + 4, 4, QByteArray(4, '\0')));
+    }
 
     if (TestMedia::lameAvailable()) {
         const QString wav = temp.filePath("source.wav");

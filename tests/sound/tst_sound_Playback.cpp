@@ -36,6 +36,8 @@ private slots:
     void soundFontSearch();
     void hostileFiles_data();
     void hostileFiles();
+    void unfinishedHeaders_data();
+    void unfinishedHeaders();
     void widerLayoutsMixDown_data();
     void widerLayoutsMixDown();
     void repeatsWithoutSeam_data();
@@ -440,6 +442,79 @@ void tst_sound_Playback::hostileFiles()
 // A file of more than two channels with its tone on one speaker only: the tone is heard, louder
 // on the side of that speaker, or alike on both for one in the middle; a centre or surround
 // channel is not lost.
+namespace {
+
+// Every frame a decoder gives, from its start.
+std::vector<float> decodeAll(AudioDecoder &decoder)
+{
+    std::vector<float> pcm;
+    std::vector<float> chunk(4096 * std::size_t(decoder.channels()));
+    while (const int got = decoder.read(chunk.data(), 4096))
+        pcm.insert(pcm.end(), chunk.begin(), chunk.begin() + got * decoder.channels());
+    return pcm;
+}
+
+} // namespace
+
+void tst_sound_Playback::unfinishedHeaders_data()
+{
+    QTest::addColumn<QString>("intact");
+    QTest::addColumn<QByteArray>("damaged");
+    QTest::addColumn<qint64>("frames");
+
+    const QString pcm = mediaPath("pcm16-44100-stereo.wav");
+    const QString adpcm = mediaPath("ima-adpcm-22050-mono.wav");
+    const qint64 pcmFrames = 44100 * 6 / 10 + 7;
+    const QByteArray wav = readFile(pcm);
+    const qsizetype data = wav.indexOf("data");
+    const auto sizes = [](QByteArray d, bool riff, qsizetype dataAt) {
+        if (riff)
+            qToLittleEndian<quint32>(0, d.data() + 4);
+        qToLittleEndian<quint32>(0, d.data() + dataAt + 4);
+        return d;
+    };
+    // A recorder that streamed its output, or was stopped before it wrote the sizes back.
+    QTest::newRow("data size 0") << pcm << sizes(wav, false, data) << pcmFrames;
+    QTest::newRow("RIFF and data sizes 0") << pcm << sizes(wav, true, data) << pcmFrames;
+    QTest::newRow("sizes 0, last frame cut short")
+        << pcm << sizes(wav, true, data).chopped(3) << pcmFrames - 1;
+    const QByteArray ima = readFile(adpcm);
+    QTest::newRow("ADPCM, data size 0")
+        << adpcm << sizes(ima, false, ima.indexOf("data")) << qint64(factCount(adpcm).value_or(-1));
+    QByteArray formatLast = wav.left(12) + wav.mid(data) + wav.mid(12, data - 12);
+    QTest::newRow("format after the data") << pcm << formatLast << pcmFrames;
+    // An empty data chunk that other chunks follow is empty, not the start of a noise.
+    QByteArray empty = wav.left(data) + QByteArray("data\0\0\0\0LIST\4\0\0\0INFO", 20);
+    QTest::newRow("empty data chunk, then a list") << pcm << empty << qint64(0);
+}
+
+// A WAV file whose header was never finished plays all the sound it holds, sample for sample as
+// the intact file does.
+void tst_sound_Playback::unfinishedHeaders()
+{
+    QFETCH(QString, intact);
+    QFETCH(QByteArray, damaged);
+    QFETCH(qint64, frames);
+    const QString path = mediaPath(QStringLiteral("unfinished-") + QTest::currentDataTag());
+    QVERIFY(writeFile(path, damaged));
+    const std::unique_ptr<WavDecoder> original = WavDecoder::open(intact);
+    const std::unique_ptr<WavDecoder> decoder = WavDecoder::open(path);
+    QVERIFY(original);
+    if (frames == 0) {
+        QVERIFY(!decoder || decoder->lengthFrames() == 0);
+        return;
+    }
+    QVERIFY(decoder);
+    QCOMPARE(decoder->lengthFrames(), frames);
+    QCOMPARE(decoder->sampleRate(), original->sampleRate());
+    QCOMPARE(decoder->channels(), original->channels());
+    std::vector<float> expected = decodeAll(*original);
+    expected.resize(std::size_t(frames * original->channels()));
+    QVERIFY(decodeAll(*decoder) == expected);
+    QVERIFY(decoder->rewind());
+    QVERIFY(decodeAll(*decoder) == expected);
+}
+
 void tst_sound_Playback::widerLayoutsMixDown_data()
 {
     QTest::addColumn<int>("channels");
