@@ -4,15 +4,72 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <mpg123.h>
 #include <unistd.h>
 
+// The file behind libmpg123's reader callbacks, read a block at a time.
+struct Mp3Decoder::BufferedFile
+{
+    int fd = -1;
+    std::vector<char> block = std::vector<char>(64 * 1024);
+    std::size_t at = 0;
+    std::size_t filled = 0;
+
+    ~BufferedFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    static ssize_t read(void *self, void *out, std::size_t bytes)
+    {
+        auto *f = static_cast<BufferedFile *>(self);
+        auto *to = static_cast<char *>(out);
+        std::size_t done = 0;
+        while (done < bytes) {
+            if (f->at == f->filled) {
+                ssize_t got;
+                do
+                    got = ::read(f->fd, f->block.data(), f->block.size());
+                while (got < 0 && errno == EINTR);
+                if (got < 0 && done == 0)
+                    return -1;
+                if (got <= 0)
+                    break;
+                f->at = 0;
+                f->filled = std::size_t(got);
+            }
+            const std::size_t n = std::min(bytes - done, f->filled - f->at);
+            std::copy_n(f->block.data() + f->at, n, to + done);
+            f->at += n;
+            done += n;
+        }
+        return ssize_t(done);
+    }
+
+    // A seek from the current place counts from what libmpg123 has taken, not from what the
+    // block read ahead.
+    static off_t seek(void *self, off_t offset, int whence)
+    {
+        auto *f = static_cast<BufferedFile *>(self);
+        if (whence == SEEK_CUR)
+            offset -= off_t(f->filled - f->at);
+        const off_t to = ::lseek(f->fd, offset, whence);
+        f->at = f->filled = 0;
+        return to;
+    }
+};
+
+Mp3Decoder::Mp3Decoder() = default;
+
 std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString &path)
 {
     std::unique_ptr<Mp3Decoder> d(new Mp3Decoder);
-    d->m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (d->m_fd < 0)
+    d->m_file = std::make_unique<BufferedFile>();
+    d->m_file->fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (d->m_file->fd < 0)
         return nullptr;
     int err = MPG123_OK;
     d->m_handle = mpg123_new(nullptr, &err);
@@ -27,7 +84,9 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString &path)
     for (size_t i = 0; i < rateCount; ++i)
         mpg123_format(d->m_handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
 
-    if (mpg123_open_fd(d->m_handle, d->m_fd) != MPG123_OK)
+    if (mpg123_replace_reader_handle(d->m_handle, &BufferedFile::read, &BufferedFile::seek,
+                                     nullptr) != MPG123_OK ||
+        mpg123_open_handle(d->m_handle, d->m_file.get()) != MPG123_OK)
         return nullptr;
     long rate = 0;
     int channels = 0;
@@ -54,8 +113,6 @@ Mp3Decoder::~Mp3Decoder()
         mpg123_close(m_handle);
         mpg123_delete(m_handle);
     }
-    if (m_fd >= 0)
-        ::close(m_fd);
 }
 
 // Decodes until `frames` frames are out, the scanned length is reached, or the stream fails or

@@ -149,7 +149,10 @@ void tst_sound_Playback::initTestCase()
         TestMedia::encodeMp3(mediaPath("tone.wav"), mediaPath("cbr.mp3"), {"-b", "128"}) &&
         TestMedia::encodeMp3(mediaPath("tone.wav"), mediaPath("vbr.mp3"), {"-V", "2", "-t"}) &&
         TestMedia::encodeMp3(mediaPath("tone.wav"), mediaPath("mono.mp3"),
-                             {"-m", "m", "-b", "64", "--resample", "22.05"});
+                             {"-m", "m", "-b", "64", "--resample", "22.05"}) &&
+        TestMedia::encodeMp3(
+            mediaPath("tone.wav"), mediaPath("tagged.mp3"),
+            {"-b", "128", "--add-id3v2", "--pad-id3v2-size", "70000", "--tt", "Дождь"});
     QVERIFY(writeFile(mediaPath("tempo.mid"), TestMedia::midiWithTempoChanges()));
     for (const Wav &w : wavs)
         QVERIFY(TestMedia::writeTone(mediaPath(QLatin1String(w.name) + ".wav"),
@@ -199,6 +202,8 @@ void tst_sound_Playback::playsToTheEnd_data()
     QTest::newRow("mp3-vbr-no-xing")
         << mediaPath("vbr.mp3") << (vbrSamples ? ms(*vbrSamples, rate) : -2);
     QTest::newRow("mp3-mono-22050") << mediaPath("mono.mp3") << 2000;
+    // Tags in front that run past the first block read, and behind.
+    QTest::newRow("mp3-id3-tags") << mediaPath("tagged.mp3") << 2000;
     QTest::newRow("midi-tempo-changes")
         << mediaPath("tempo.mid") << TestMedia::midiWithTempoChangesMs;
 }
