@@ -31,7 +31,10 @@ public:
     };
 
     // Limits against hostile files.
-    static constexpr qint64 kMaxCanvasPixels = 4096LL * 4096;
+    // A canvas is allocated zeroed and only the part in view is ever touched, so the cap is set by
+    // a whole canvas being drawn (128 MB), not by the view: long and tall pictures (an 800 x
+    // 40000 strip) open.
+    static constexpr qint64 kMaxCanvasPixels = 32LL * 1024 * 1024;
     static constexpr int kMaxFrames = 32767;
     static constexpr qint64 kMaxDecodedPixelsPerFrame = 64LL * 1024 * 1024;
     // Of what frames read in place, about this much stays mapped; then it is handed back to

@@ -122,7 +122,7 @@ QByteArray gifFirstFrameLargerThanScreen()
 
 QByteArray gifWideScreen(int frames)
 {
-    return solidFrames(QSize(65281, 255), QSize(65281, 255), frames);
+    return solidFrames(QSize(65535, 512), QSize(65535, 512), frames);
 }
 
 QByteArray wav(int frames, qint64 riffSize, qint64 dataSize)
@@ -207,7 +207,7 @@ QList<Case> all(const QString &scratch)
         {"LZW stream that never ends", "endless.gif", gifEndlessLzw()},
         {"100,000 tiny frames", "tiny.gif", gifTinyFrames(100000)},
         {"first frame larger than screen", "large-first.gif", gifFirstFrameLargerThanScreen()},
-        {"65281 x 255 screen, 4 full frames", "wide.gif", gifWideScreen(4)},
+        {"65535 x 512 screen, 4 full frames", "wide.gif", gifWideScreen(4)},
         {"WAV sizes claim 4 GB", "lying.wav", wav(44100, 0xffffffff, 0xfffffff0)},
         {"WAV data size 0", "zero.wav", wav(44100, -1, 0)},
         {"WAV cut in its header", "cut.wav", wav(44100).left(30)},

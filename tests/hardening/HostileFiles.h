@@ -16,7 +16,7 @@ QByteArray gifEndlessLzw();
 QByteArray gifTinyFrames(int count); // 1 x 1 frames, one after another
 // An 8 x 8 screen whose first frame is 65535 x 65535, with data for a few rows.
 QByteArray gifFirstFrameLargerThanScreen();
-// A 65281 x 255 screen (just under the pixel cap) with `frames` frames that cover it.
+// A 65535 x 512 screen (just under the pixel cap) with `frames` frames that cover it.
 QByteArray gifWideScreen(int frames);
 
 // Sound

@@ -1,5 +1,6 @@
 #include "AniGIF.h"
 #include "GifDecoder.h"
+#include "GifWriter.h"
 #include "TestGifs.h"
 
 #include <QDirIterator>
@@ -21,6 +22,7 @@ private slots:
     void indexCacheKeepsWhatFits_data();
     void indexCacheKeepsWhatFits();
     void displayPaintsExactlyWhereverItIsSeen();
+    void longStripShowsItsMiddle();
 };
 
 namespace {
@@ -270,6 +272,39 @@ void tst_viewer_GifViewport::displayPaintsExactlyWhereverItIsSeen()
     }
     QCOMPARE(gif->grab().toImage().convertToFormat(QImage::Format_RGB32),
              shown(11, QPoint(0, 0), gif->size()));
+}
+
+// A strip of 640 x 40000 pixels (a long infographic) opens, and its middle, seen through a small
+// window, shows each frame exactly.
+void tst_viewer_GifViewport::longStripShowsItsMiddle()
+{
+    const QSize strip(640, 40000);
+    GifWriter writer(strip, TestGifs::palette());
+    GifWriter::Frame red;
+    red.rect = QRect(QPoint(0, 0), strip);
+    red.pixels.assign(size_t(strip.width()) * size_t(strip.height()), 1);
+    writer.addFrame(red);
+    writer.addFrame(TestGifs::frame({320, 20000, 2, 1}, "GB"));
+    QTemporaryDir dir;
+    const QString path = TestGifs::writeFile(dir.filePath("strip.gif"), writer.finish());
+
+    QWidget window;
+    window.resize(40, 30);
+    auto *gif = new AniGIF(&window);
+    gif->show();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(gif->LoadFile(path));
+    gif->Stop();
+    QCOMPARE(gif->size(), strip);
+    gif->move(-300, -19990);
+    for (const qint16 f : {qint16(1), qint16(0), qint16(1)}) {
+        gif->setFrame(f);
+        const QImage shot = window.grab().toImage();
+        QCOMPARE(shot.pixel(19, 9), qRgb(255, 0, 0));
+        QCOMPARE(shot.pixel(20, 10), f ? qRgb(0, 255, 0) : qRgb(255, 0, 0));
+        QCOMPARE(shot.pixel(21, 10), f ? qRgb(0, 0, 255) : qRgb(255, 0, 0));
+    }
 }
 
 QTEST_MAIN(tst_viewer_GifViewport)
