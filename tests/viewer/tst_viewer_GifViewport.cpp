@@ -58,6 +58,19 @@ QString differenceWithin(const QImage &ours, const QImage &expected, const QRect
     return {};
 }
 
+// `path` loaded and stopped on frame 0 in a shown 40 x 30 window; null when it does not load.
+AniGIF *stoppedInSmallWindow(QWidget &window, const QString &path)
+{
+    window.resize(40, 30);
+    auto *gif = new AniGIF(&window);
+    gif->show();
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window) || !gif->LoadFile(path))
+        return nullptr;
+    gif->Stop();
+    return gif;
+}
+
 } // namespace
 
 void tst_viewer_GifViewport::viewportStaysExact_data()
@@ -255,13 +268,8 @@ void tst_viewer_GifViewport::displayPaintsExactlyWhereverItIsSeen()
     };
 
     QWidget window;
-    window.resize(40, 30);
-    auto *gif = new AniGIF(&window);
-    gif->show();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(gif->LoadFile(path));
-    gif->Stop();
+    AniGIF *gif = stoppedInSmallWindow(window, path);
+    QVERIFY(gif);
     for (const QPoint place : {QPoint(0, 0), QPoint(-50, -40), QPoint(-80, -60)}) {
         gif->move(place);
         for (const qint16 frame : {qint16(3), qint16(7), qint16(11)}) {
@@ -289,13 +297,8 @@ void tst_viewer_GifViewport::longStripShowsItsMiddle()
     const QString path = TestGifs::writeFile(dir.filePath("strip.gif"), writer.finish());
 
     QWidget window;
-    window.resize(40, 30);
-    auto *gif = new AniGIF(&window);
-    gif->show();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(gif->LoadFile(path));
-    gif->Stop();
+    AniGIF *gif = stoppedInSmallWindow(window, path);
+    QVERIFY(gif);
     QCOMPARE(gif->size(), strip);
     gif->move(-300, -19990);
     for (const qint16 f : {qint16(1), qint16(0), qint16(1)}) {
