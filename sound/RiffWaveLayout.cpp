@@ -83,13 +83,18 @@ std::optional<RiffWaveLayout> RiffWaveLayout::read(QIODevice &file)
     return layout;
 }
 
+std::int64_t RiffWaveLayout::repairedDataBytes() const
+{
+    const std::int64_t formatChunk = 8 + format.size() + (format.size() & 1);
+    return std::clamp<std::int64_t>(dataBytes, 0, 0xffffffffLL - 4 - formatChunk - 8);
+}
+
 QByteArray RiffWaveLayout::repairedHeader() const
 {
     if (format.isEmpty() || dataBytes <= 0)
         return {};
     const std::int64_t formatChunk = 8 + format.size() + (format.size() & 1);
-    const std::int64_t room = 0xffffffffLL - 4 - formatChunk - 8;
-    const auto data = std::uint32_t(std::min(dataBytes, room));
+    const auto data = std::uint32_t(repairedDataBytes());
     QByteArray header("RIFF");
     appendLe32(header, std::uint32_t(4 + formatChunk + 8 + data));
     header += "WAVEfmt ";

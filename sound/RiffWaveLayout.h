@@ -30,6 +30,8 @@ struct RiffWaveLayout
     // "RIFF", "WAVE", the format chunk and the data chunk's header with the true sizes; empty
     // when there is no format or no sound.
     QByteArray repairedHeader() const;
+    // The sound that header announces: all of it, up to what a RIFF file can hold.
+    std::int64_t repairedDataBytes() const;
 
     // Format chunks larger than this are not taken (the largest real one is 40 bytes).
     static constexpr int maxFormatBytes = 4096;

@@ -90,8 +90,7 @@ bool WavDecoder::openRepaired(const QString &path, SF_INFO &info)
     if (repaired->header.isEmpty())
         return false;
     repaired->dataOffset = layout->dataOffset;
-    repaired->dataBytes =
-        std::min<std::int64_t>(layout->dataBytes, 0xffffffffLL - repaired->header.size());
+    repaired->dataBytes = layout->repairedDataBytes();
     static SF_VIRTUAL_IO io{&RepairedFile::fileLength, &RepairedFile::seek, &RepairedFile::read,
                             &RepairedFile::write, &RepairedFile::tell};
     SF_INFO repairedInfo{};
