@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <mpg123.h>
+#include <optional>
 #include <unistd.h>
 
 // The file behind libmpg123's reader callbacks, read a block at a time.
@@ -64,6 +65,37 @@ struct Mp3Decoder::BufferedFile
 
 Mp3Decoder::Mp3Decoder() = default;
 
+namespace {
+
+// Files joined one after another may change their rate at a join; libmpg123 then resamples the
+// later parts to the first one's rate, but its scan counts their samples at their own rates, so
+// the sound would be cut short or run on in silence. For a joined stream, the frames' headers are
+// walked again and each counted at the first rate. That count leaves the encoders' delay and
+// padding in, so it may run a few milliseconds long: the sound then ends where the decoder does.
+// Nothing when the stream is not joined or keeps its rate.
+std::optional<std::int64_t> joinedLength(mpg123_handle *handle, long rate)
+{
+    long joined = 0;
+    double unused = 0;
+    if (mpg123_getstate(handle, MPG123_FRANKENSTEIN, &joined, &unused) != MPG123_OK || !joined)
+        return std::nullopt;
+    double samples = 0;
+    bool rateChanges = false;
+    if (mpg123_seek(handle, 0, SEEK_SET) < 0)
+        return std::nullopt;
+    for (int rc = mpg123_framebyframe_next(handle); rc == MPG123_OK || rc == MPG123_NEW_FORMAT;
+         rc = mpg123_framebyframe_next(handle)) {
+        mpg123_frameinfo frame{};
+        if (mpg123_info(handle, &frame) != MPG123_OK || frame.rate <= 0)
+            continue;
+        rateChanges = rateChanges || frame.rate != rate;
+        samples += double(mpg123_spf(handle)) * double(rate) / double(frame.rate);
+    }
+    return rateChanges ? std::optional<std::int64_t>(std::int64_t(samples)) : std::nullopt;
+}
+
+} // namespace
+
 std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString &path)
 {
     std::unique_ptr<Mp3Decoder> d(new Mp3Decoder);
@@ -95,10 +127,14 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::open(const QString &path)
         return nullptr;
     if (mpg123_scan(d->m_handle) != MPG123_OK)
         return nullptr;
-    const off_t length = mpg123_length(d->m_handle);
+    off_t length = mpg123_length(d->m_handle);
     if (length < 0 || !SoundLimits::acceptable(int(rate), channels) || channels > 2)
         return nullptr;
-    // Scanning leaves the stream at its start; lock the output format to what it begins with.
+    if (const std::optional<std::int64_t> joined = joinedLength(d->m_handle, rate))
+        length = off_t(*joined);
+    if (mpg123_tell(d->m_handle) != 0 && mpg123_seek(d->m_handle, 0, SEEK_SET) < 0)
+        return nullptr;
+    // Lock the output format to what the stream begins with.
     mpg123_format_none(d->m_handle);
     mpg123_format(d->m_handle, rate, channels, MPG123_ENC_SIGNED_16);
     d->m_rate = int(rate);
@@ -154,7 +190,7 @@ int Mp3Decoder::read(float *out, int frames)
 // the encoder's delay again, so the next pass starts with the same sample as the first.
 bool Mp3Decoder::rewind()
 {
-    if (mpg123_seek(m_handle, 0, SEEK_SET) != 0)
+    if (mpg123_seek(m_handle, 0, SEEK_SET) < 0)
         return false;
     m_framesRead = 0;
     m_failed = false;

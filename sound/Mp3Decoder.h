@@ -9,7 +9,8 @@
 struct mpg123_handle_struct;
 
 // MPEG audio (MP3) through libmpg123. The whole file is scanned once at open, so the length is
-// exact for VBR files without a Xing header and for files joined one after another too, and
+// exact for VBR files without a Xing header and for files joined one after another too (within
+// a few milliseconds where the joined parts differ in rate, all played at the first one's), and
 // gapless information is honoured. The file is read in large blocks: libmpg123 asks for each
 // frame on its own, and the scan of a two-hour file took over half a million reads.
 class Mp3Decoder : public AudioDecoder

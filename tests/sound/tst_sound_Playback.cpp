@@ -38,6 +38,7 @@ private slots:
     void hostileFiles();
     void unfinishedHeaders_data();
     void unfinishedHeaders();
+    void mp3JoinedAtTwoRatesPlaysWhole();
     void widerLayoutsMixDown_data();
     void widerLayoutsMixDown();
     void repeatsWithoutSeam_data();
@@ -518,6 +519,28 @@ void tst_sound_Playback::unfinishedHeaders()
     QVERIFY(decodeAll(*decoder) == expected);
     QVERIFY(decoder->rewind());
     QVERIFY(decodeAll(*decoder) == expected);
+}
+
+// Two MP3 files of 2 s joined one after the other, at 22.05 and 44.1 kHz, in either order: both
+// are heard whole, the second resampled to the first one's rate, and the length ends within a
+// few milliseconds after the sound.
+void tst_sound_Playback::mp3JoinedAtTwoRatesPlaysWhole()
+{
+    if (const char *why = missing(QStringLiteral(".mp3")))
+        QSKIP(why);
+    const QByteArray low = readFile(mediaPath("mono.mp3"));
+    const QByteArray high = readFile(mediaPath("cbr.mp3"));
+    for (const auto &[bytes, rate] : {std::pair(low + high, 22050), std::pair(high + low, 44100)}) {
+        const QString joined = mediaPath("joined-rates.mp3");
+        QVERIFY(writeFile(joined, bytes));
+        const std::unique_ptr<Mp3Decoder> decoder = Mp3Decoder::open(joined);
+        QVERIFY(decoder);
+        QCOMPARE(decoder->sampleRate(), rate);
+        const std::int64_t heard = std::int64_t(decodeAll(*decoder).size()) / decoder->channels();
+        QVERIFY2(std::abs(heard - 4 * rate) < rate / 10, qPrintable(QString::number(heard)));
+        QVERIFY(decoder->lengthFrames() >= heard);
+        QVERIFY(decoder->lengthFrames() - heard < rate / 10);
+    }
 }
 
 void tst_sound_Playback::widerLayoutsMixDown_data()
