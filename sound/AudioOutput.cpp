@@ -4,10 +4,19 @@
 
 #include <SDL.h>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
 int openOutputs = 0;
+
+// Held around every call that opens or closes devices or the audio subsystem, since a device
+// may be closing on a thread of its own meanwhile.
+std::mutex &deviceSetUp()
+{
+    static std::mutex lock;
+    return lock;
+}
 
 } // namespace
 
@@ -19,6 +28,9 @@ AudioOutput::~AudioOutput()
 
 void AudioOutput::closeDevice()
 {
+    if (m_releasing.joinable())
+        m_releasing.join();
+    const std::lock_guard lock(deviceSetUp());
     if (m_device) {
         SDL_CloseAudioDevice(m_device);
         m_device = 0;
@@ -33,7 +45,15 @@ void AudioOutput::release()
 {
     if (!m_device || m_current)
         return;
-    SDL_CloseAudioDevice(m_device);
+    if (m_releasing.joinable())
+        m_releasing.join();
+    // Paused first, here: its callback then never runs again, not even beside that of a device
+    // opened before the close is through.
+    SDL_PauseAudioDevice(m_device, 1);
+    m_releasing = std::thread([device = m_device] {
+        const std::lock_guard lock(deviceSetUp());
+        SDL_CloseAudioDevice(device);
+    });
     m_device = 0;
     --openOutputs;
     m_driver.clear();
@@ -41,6 +61,7 @@ void AudioOutput::release()
 
 bool AudioOutput::openWithCurrentDriver()
 {
+    const std::lock_guard lock(deviceSetUp());
     if (!m_subsystemStarted && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     m_subsystemStarted = true;

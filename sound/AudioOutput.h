@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 class Playback;
 
@@ -30,6 +31,8 @@ public:
     // Closes the device while nothing is to be heard, so that no stream of silence runs on (a
     // sound server lists such a stream as playing, and its thread wakes some twenty times a
     // second); the next open() opens it again. Nothing happens while a playback is in place.
+    // SDL waits two device buffers for the sound to drain as it closes a device (about 90 ms),
+    // so the close runs on a thread of its own rather than hold up the caller.
     void release();
     bool isOpen() const { return m_device != 0; }
     // Opens the device again when the sound server has dropped it, so that the current playback
@@ -57,6 +60,7 @@ private:
     void started();
 
     std::uint32_t m_device = 0;
+    std::thread m_releasing;
     bool m_subsystemStarted = false;
     QString m_driver;
     std::unique_ptr<Playback> m_current;
