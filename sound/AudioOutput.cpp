@@ -51,8 +51,11 @@ void AudioOutput::release()
     // opened before the close is through.
     SDL_PauseAudioDevice(m_device, 1);
     m_releasing = std::thread([device = m_device] {
-        const std::lock_guard lock(deviceSetUp());
-        SDL_CloseAudioDevice(device);
+        {
+            const std::lock_guard lock(deviceSetUp());
+            SDL_CloseAudioDevice(device);
+        }
+        SDL_TLSCleanup(); // what SDL keeps for this thread, which is not one of its own
     });
     m_device = 0;
     --openOutputs;
