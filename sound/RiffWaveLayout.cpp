@@ -1,21 +1,20 @@
 #include "RiffWaveLayout.h"
 
 #include <QIODevice>
+#include <QtEndian>
 #include <algorithm>
 
 namespace {
 
 std::uint32_t le32(const QByteArray &b, int at)
 {
-    return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8 |
-           std::uint32_t(std::uint8_t(b[at + 2])) << 16 |
-           std::uint32_t(std::uint8_t(b[at + 3])) << 24;
+    return qFromLittleEndian<quint32>(b.constData() + at);
 }
 
 void appendLe32(QByteArray &b, std::uint32_t v)
 {
-    for (int i = 0; i < 4; ++i)
-        b.append(char(v >> (8 * i)));
+    const quint32 stored = qToLittleEndian(quint32(v));
+    b.append(reinterpret_cast<const char *>(&stored), 4);
 }
 
 // Whether a well-formed chunk header starts at `at`: an identifier of four printable characters

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <optional>
 #include <sndfile.h>
 
 namespace {
@@ -77,20 +78,15 @@ struct WavDecoder::RepairedFile
 
 WavDecoder::WavDecoder() = default;
 
-bool WavDecoder::openRepaired(const QString &path, SF_INFO &info)
+bool WavDecoder::openRepaired(const QString &path, const RiffWaveLayout &layout, SF_INFO &info)
 {
     auto repaired = std::make_unique<RepairedFile>();
+    repaired->header = layout.repairedHeader();
     repaired->file.setFileName(path);
-    if (!repaired->file.open(QIODevice::ReadOnly))
+    if (repaired->header.isEmpty() || !repaired->file.open(QIODevice::ReadOnly))
         return false;
-    const std::optional<RiffWaveLayout> layout = RiffWaveLayout::read(repaired->file);
-    if (!layout || !layout->needsRepair)
-        return false;
-    repaired->header = layout->repairedHeader();
-    if (repaired->header.isEmpty())
-        return false;
-    repaired->dataOffset = layout->dataOffset;
-    repaired->dataBytes = layout->repairedDataBytes();
+    repaired->dataOffset = layout.dataOffset;
+    repaired->dataBytes = layout.repairedDataBytes();
     static SF_VIRTUAL_IO io{&RepairedFile::fileLength, &RepairedFile::seek, &RepairedFile::read,
                             &RepairedFile::write, &RepairedFile::tell};
     SF_INFO repairedInfo{};
@@ -106,14 +102,24 @@ bool WavDecoder::openRepaired(const QString &path, SF_INFO &info)
 }
 
 // Plain files go straight to libsndfile; one it refuses or finds empty is read once more through
-// a repaired header, where its chunks show that the sound is there.
+// a repaired header, where its chunks show that the sound is there. The chunks are walked at
+// most once, and only for such a file or a compressed one.
 std::unique_ptr<WavDecoder> WavDecoder::open(const QString &path)
 {
     std::unique_ptr<WavDecoder> d(new WavDecoder);
     SF_INFO info{};
     d->m_file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!d->m_file || info.frames == 0)
-        d->openRepaired(path, info);
+    bool walked = false;
+    std::optional<RiffWaveLayout> layout;
+    const auto chunks = [&]() -> const std::optional<RiffWaveLayout> & {
+        QFile file(path);
+        if (!walked && file.open(QIODevice::ReadOnly))
+            layout = RiffWaveLayout::read(file);
+        walked = true;
+        return layout;
+    };
+    if ((!d->m_file || info.frames == 0) && chunks() && chunks()->needsRepair)
+        d->openRepaired(path, *chunks(), info);
     if (!d->m_file)
         return nullptr;
     if (!SoundLimits::acceptable(info.samplerate, info.channels) || info.frames < 0)
@@ -128,10 +134,7 @@ std::unique_ptr<WavDecoder> WavDecoder::open(const QString &path)
     // Compressed encodings (ADPCM) fill their last block with padding; the fact chunk says where
     // the sound really ends, and libsndfile does not use it.
     if (isBlockCompressed(info.format)) {
-        QFile file(path);
-        std::optional<RiffWaveLayout> layout;
-        if (file.open(QIODevice::ReadOnly))
-            layout = RiffWaveLayout::read(file);
+        chunks();
         if (layout && layout->factSamples && *layout->factSamples > 0 &&
             *layout->factSamples < info.frames)
             d->m_frames = *layout->factSamples;

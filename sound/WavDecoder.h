@@ -8,6 +8,7 @@
 
 struct sf_private_tag;
 struct SF_INFO;
+struct RiffWaveLayout;
 
 // WAV files in any encoding libsndfile reads (PCM, float, IMA and MS ADPCM, ...), and those whose
 // header was never finished or lies out of order (see RiffWaveLayout).
@@ -30,7 +31,7 @@ private:
     struct RepairedFile;
 
     WavDecoder();
-    bool openRepaired(const QString &path, SF_INFO &info);
+    bool openRepaired(const QString &path, const RiffWaveLayout &layout, SF_INFO &info);
 
     std::unique_ptr<RepairedFile> m_repaired; // outlives m_file, which reads through it
     sf_private_tag *m_file = nullptr;
