@@ -81,12 +81,20 @@ bool PulseNullSink::stopRecording(QProcess *recorder)
     return recorder->waitForFinished(30000);
 }
 
+// Every tool runs at home in the server's own folder and talks to that server.
+QProcessEnvironment PulseNullSink::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), m_dir.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+    env.insert(QStringLiteral("PULSE_SERVER"), m_server);
+    return env;
+}
+
 int PulseNullSink::streamsOf(const QString &application) const
 {
     QProcess pactl;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("PULSE_SERVER"), m_server);
-    pactl.setProcessEnvironment(env);
+    pactl.setProcessEnvironment(environment());
     pactl.start(QStringLiteral("pactl"), {"list", "sink-inputs"});
     if (!pactl.waitForFinished(30000) || pactl.exitCode() != 0)
         return -1;
@@ -97,11 +105,7 @@ int PulseNullSink::streamsOf(const QString &application) const
 QProcess *PulseNullSink::start(const QString &program, const QStringList &arguments)
 {
     auto process = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), m_dir.path());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
-    env.insert(QStringLiteral("PULSE_SERVER"), m_server);
-    process->setProcessEnvironment(env);
+    process->setProcessEnvironment(environment());
     process->setWorkingDirectory(m_dir.path());
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->setStandardOutputFile(QProcess::nullDevice());

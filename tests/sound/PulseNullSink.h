@@ -33,6 +33,7 @@ public:
     int streamsOf(const QString &application) const;
 
 private:
+    QProcessEnvironment environment() const;
     QProcess *start(const QString &program, const QStringList &arguments);
 
     QTemporaryDir m_dir;
