@@ -36,16 +36,15 @@ constexpr float silence = 0.01f;
 // what dropouts of a busy machine alone put into the sound.
 std::vector<double> seams(const QString &recording, std::int64_t passFrames, double &inside)
 {
-    SF_INFO info{};
-    SNDFILE *f = sf_open(QFile::encodeName(recording).constData(), SFM_READ, &info);
-    if (!f)
+    const std::optional<PulseNullSink::Samples> recorded = PulseNullSink::samples(recording);
+    if (!recorded)
         return {};
-    std::vector<float> pcm(std::size_t(info.frames * info.channels));
-    const std::int64_t frames = sf_readf_float(f, pcm.data(), info.frames);
-    sf_close(f);
+    const std::vector<float> &pcm = recorded->pcm;
+    const std::int64_t frames = recorded->frames;
+    const int channels = recorded->channels;
     const auto loud = [&](std::int64_t i) {
-        for (int c = 0; c < info.channels; ++c)
-            if (std::abs(pcm[std::size_t(i * info.channels + c)]) > silence)
+        for (int c = 0; c < channels; ++c)
+            if (std::abs(pcm[std::size_t(i * channels + c)]) > silence)
                 return true;
         return false;
     };
@@ -71,15 +70,15 @@ std::vector<double> seams(const QString &recording, std::int64_t passFrames, dou
         }
         if (to <= from)
             break;
-        out.push_back(double(bestLength) * 1000.0 / info.samplerate);
+        out.push_back(double(bestLength) * 1000.0 / recorded->rate);
         std::int64_t quiet = 0;
-        const std::int64_t margin = info.samplerate / 50;
+        const std::int64_t margin = recorded->rate / 50;
         for (std::int64_t i = start + margin; i < std::min(frames, start + passFrames - margin);
              ++i) {
             run = loud(i) ? 0 : run + 1;
             quiet = std::max(quiet, run);
         }
-        inside = std::max(inside, double(quiet) * 1000.0 / info.samplerate);
+        inside = std::max(inside, double(quiet) * 1000.0 / recorded->rate);
         start = bestLength > 2 ? bestEnd : expected;
     }
     return out;
@@ -88,17 +87,16 @@ std::vector<double> seams(const QString &recording, std::int64_t passFrames, dou
 // The largest step between neighbouring samples of a recording, on either channel.
 double largestStep(const QString &recording)
 {
-    SF_INFO info{};
-    SNDFILE *f = sf_open(QFile::encodeName(recording).constData(), SFM_READ, &info);
-    if (!f)
+    const std::optional<PulseNullSink::Samples> recorded = PulseNullSink::samples(recording);
+    if (!recorded)
         return -1;
-    std::vector<float> pcm(std::size_t(info.frames * info.channels));
-    const std::int64_t frames = sf_readf_float(f, pcm.data(), info.frames);
-    sf_close(f);
+    const std::vector<float> &pcm = recorded->pcm;
+    const std::int64_t frames = recorded->frames;
+    const int channels = recorded->channels;
     double step = 0;
-    for (std::int64_t i = info.channels; i < frames * info.channels; ++i)
-        step = std::max(
-            step, double(std::abs(pcm[std::size_t(i)] - pcm[std::size_t(i - info.channels)])));
+    for (std::int64_t i = channels; i < frames * channels; ++i)
+        step =
+            std::max(step, double(std::abs(pcm[std::size_t(i)] - pcm[std::size_t(i - channels)])));
     return step;
 }
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <sndfile.h>
 
 namespace {
 
@@ -79,6 +80,21 @@ bool PulseNullSink::stopRecording(QProcess *recorder)
 {
     recorder->terminate();
     return recorder->waitForFinished(30000);
+}
+
+std::optional<PulseNullSink::Samples> PulseNullSink::samples(const QString &recording)
+{
+    SF_INFO info{};
+    SNDFILE *f = sf_open(QFile::encodeName(recording).constData(), SFM_READ, &info);
+    if (!f)
+        return std::nullopt;
+    Samples out;
+    out.pcm.resize(std::size_t(info.frames * info.channels));
+    out.frames = sf_readf_float(f, out.pcm.data(), info.frames);
+    out.channels = info.channels;
+    out.rate = info.samplerate;
+    sf_close(f);
+    return out;
 }
 
 // Every tool runs at home in the server's own folder and talks to that server.

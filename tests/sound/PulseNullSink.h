@@ -3,7 +3,9 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // A PulseAudio server of the caller's own with one null sink, kept running by a silent stream so
@@ -28,6 +30,15 @@ public:
     QProcess *record(const QString &path);
     // Ends a recording and waits for its file to be complete.
     static bool stopRecording(QProcess *recorder);
+    // A finished recording's samples, interleaved; nothing when it does not read.
+    struct Samples
+    {
+        std::vector<float> pcm;
+        int channels = 0;
+        int rate = 0;
+        std::int64_t frames = 0;
+    };
+    static std::optional<Samples> samples(const QString &recording);
     // How many streams the application of this name plays into the server now; -1 when the
     // server does not answer.
     int streamsOf(const QString &application) const;

@@ -45,19 +45,18 @@ struct Sounding
 // throughout.
 std::optional<Sounding> soundingSpan(const QString &path, float threshold)
 {
-    SF_INFO info{};
-    SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!f)
+    const std::optional<PulseNullSink::Samples> recorded = PulseNullSink::samples(path);
+    if (!recorded)
         return std::nullopt;
-    std::vector<float> pcm(std::size_t(info.frames * info.channels));
-    const sf_count_t frames = sf_readf_float(f, pcm.data(), info.frames);
-    sf_close(f);
+    const std::vector<float> &pcm = recorded->pcm;
+    const sf_count_t frames = recorded->frames;
+    const int channels = recorded->channels;
     sf_count_t first = -1;
     sf_count_t last = -1;
     sf_count_t longestGap = 0;
     for (sf_count_t i = 0; i < frames; ++i) {
-        for (int c = 0; c < info.channels; ++c) {
-            if (std::abs(pcm[std::size_t(i * info.channels + c)]) > threshold) {
+        for (int c = 0; c < channels; ++c) {
+            if (std::abs(pcm[std::size_t(i * channels + c)]) > threshold) {
                 if (first < 0)
                     first = i;
                 if (last >= 0)
@@ -68,7 +67,7 @@ std::optional<Sounding> soundingSpan(const QString &path, float threshold)
     }
     if (first < 0)
         return std::nullopt;
-    const double rate = info.samplerate;
+    const double rate = recorded->rate;
     return Sounding{first / rate, (last + 1) / rate, longestGap / rate};
 }
 
